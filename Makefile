@@ -1,0 +1,74 @@
+# Velmora: `make run` builds and starts the program (under Wine here), `make test` builds and
+# runs every test. Set-up is part of both and does nothing when nothing is missing.
+SHELL := /bin/bash
+PYTHON := /usr/bin/python3
+HANDS := third_party/node_modules/@mediapipe/hands
+CMAKE_COMMON := -G Ninja -Wno-dev
+
+.PHONY: all setup host win64 test check bench run dist clean models
+all: host win64
+
+setup:
+	@tools/setup.sh
+
+build/models/hand.onnx: tools/tflite2onnx.py tools/convert_models.py | setup
+	@$(PYTHON) tools/convert_models.py --package-dir $(HANDS) --out build/models
+
+build/testmodels/handnames/hand.onnx: tools/make_test_models.py | setup
+	@$(PYTHON) tools/make_test_models.py build/testmodels
+
+models: build/models/hand.onnx build/testmodels/handnames/hand.onnx
+
+build/host/build.ninja: | setup
+	@cmake -S . -B build/host $(CMAKE_COMMON) -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+
+build/win64/build.ninja: | setup
+	@cmake -S . -B build/win64 $(CMAKE_COMMON) -DCMAKE_BUILD_TYPE=Release \
+	  -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake >/dev/null
+
+host: models build/host/build.ninja
+	@cmake --build build/host
+
+win64: models build/win64/build.ninja
+	@cmake --build build/win64
+
+# Sanitizer trees of the host suite; each is a separate build.
+build/asan/build.ninja: | setup
+	@cmake -S . -B build/asan $(CMAKE_COMMON) -DCMAKE_BUILD_TYPE=Debug -DVEL_SANITIZE=address,undefined >/dev/null
+build/tsan/build.ninja: | setup
+	@cmake -S . -B build/tsan $(CMAKE_COMMON) -DCMAKE_BUILD_TYPE=Debug -DVEL_SANITIZE=thread >/dev/null
+
+test: host win64
+	@rm -f build/logs/summary
+	@status=0; \
+	tools/run-suite.sh converter $(PYTHON) -m unittest discover -v -s tests/tools -t . || status=1; \
+	tools/run-suite.sh host build/host/velmora_tests || status=1; \
+	tools/run-suite.sh windows tools/wine-run.sh --timeout 900 build/win64/velmora_win_tests.exe || status=1; \
+	awk '{p+=$$1; f+=$$2} END {printf "%d passed, %d failed\n", p, f}' build/logs/summary; \
+	exit $$status
+
+check: test models build/asan/build.ninja build/tsan/build.ninja
+	@cmake --build build/asan --target velmora_tests
+	@cmake --build build/tsan --target velmora_tests
+	@rm -f build/logs/summary
+	@status=0; \
+	ASAN_OPTIONS=detect_leaks=0 tools/run-suite.sh asan build/asan/velmora_tests || status=1; \
+	TSAN_OPTIONS=halt_on_error=1 tools/run-suite.sh tsan build/tsan/velmora_tests || status=1; \
+	awk '{p+=$$1; f+=$$2} END {printf "%d passed, %d failed\n", p, f}' build/logs/summary; \
+	exit $$status
+
+dist: win64
+	@rm -rf dist && mkdir -p dist/Velmora/models dist/Velmora/assets
+	@cp build/win64/Velmora.exe build/win64/onnxruntime.dll dist/Velmora/
+	@cp build/models/palm.onnx build/models/hand.onnx dist/Velmora/models/
+	@cp -r assets/. dist/Velmora/assets/
+	@cd dist && zip -qr Velmora.zip Velmora
+	@echo "dist/Velmora and dist/Velmora.zip"
+
+# Until the main window exists, the program's diagnostics mode is what runs.
+run: dist
+	@tools/wine-run.sh --timeout 300 dist/Velmora/Velmora.exe --diagnostics "$(CURDIR)/build/diagnostics.txt"; \
+	status=$$?; cat build/diagnostics.txt; exit $$status
+
+clean:
+	rm -rf build dist

@@ -1,0 +1,1 @@
+# Sources of camera/ are added here as they appear.

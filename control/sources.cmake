@@ -1,0 +1,1 @@
+# Sources of control/ are added here as they appear.

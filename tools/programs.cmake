@@ -1,0 +1,1 @@
+# Host tools beside the core library.

@@ -1,0 +1,1 @@
+# Sources of ui/ are added here as they appear.
