@@ -1,2 +1,3 @@
-# Velmora.exe: the Windows program.
+# Velmora.exe: the Windows program (wWinMain, hence -municode).
 vel_program(Velmora WIN32 app/main_win.cpp)
+target_link_options(Velmora PRIVATE -municode)
