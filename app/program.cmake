@@ -1,3 +1,5 @@
-# Velmora.exe: the Windows program (wWinMain, hence -municode).
+# Velmora.exe: the Windows program (wWinMain; MinGW needs -municode to pick it).
 vel_program(Velmora WIN32 app/main_win.cpp)
-target_link_options(Velmora PRIVATE -municode)
+if(MINGW)
+  target_link_options(Velmora PRIVATE -municode)
+endif()
