@@ -61,7 +61,7 @@ dist: win64
 	@rm -rf dist && mkdir -p dist/Velmora/models dist/Velmora/assets
 	@cp build/win64/Velmora.exe build/win64/onnxruntime.dll dist/Velmora/
 	@cp build/models/palm.onnx build/models/hand.onnx dist/Velmora/models/
-	@cp -r assets/. dist/Velmora/assets/
+	@if [ -d build/assets ]; then cp build/assets/*.png dist/Velmora/assets/; fi
 	@cd dist && zip -qr Velmora.zip Velmora
 	@echo "dist/Velmora and dist/Velmora.zip"
 
