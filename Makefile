@@ -5,8 +5,14 @@ PYTHON := /usr/bin/python3
 HANDS := third_party/node_modules/@mediapipe/hands
 CMAKE_COMMON := -G Ninja -Wno-dev
 
-.PHONY: all setup host win64 test check bench run dist clean models
+.PHONY: all setup host win64 test check bench run dist clean models guide-images
 all: host win64
+
+# Gesture illustration sheets: SVG sources (written by tools/guide_sheets.py) rendered to PNG.
+GUIDE_SHEETS := $(patsubst assets/%.svg,build/assets/%.png,$(wildcard assets/*.svg))
+build/assets/%.png: assets/%.svg
+	@mkdir -p build/assets && rsvg-convert -o $@ $<
+guide-images: $(GUIDE_SHEETS)
 
 setup:
 	@tools/setup.sh
@@ -26,10 +32,10 @@ build/win64/build.ninja: | setup
 	@cmake -S . -B build/win64 $(CMAKE_COMMON) -DCMAKE_BUILD_TYPE=Release \
 	  -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake >/dev/null
 
-host: models build/host/build.ninja
+host: models guide-images build/host/build.ninja
 	@cmake --build build/host
 
-win64: models build/win64/build.ninja
+win64: models guide-images build/win64/build.ninja
 	@cmake --build build/win64
 
 # Sanitizer trees of the host suite; each is a separate build.
