@@ -38,6 +38,10 @@ host: models guide-images build/host/build.ninja
 win64: models guide-images build/win64/build.ninja
 	@cmake --build build/win64
 
+# Timings of the tracking pipeline on the test photos (figures only, no pass/fail).
+bench: host
+	@build/host/velmora-bench
+
 # Sanitizer trees of the host suite; each is a separate build.
 build/asan/build.ninja: | setup
 	@cmake -S . -B build/asan $(CMAKE_COMMON) -DCMAKE_BUILD_TYPE=Debug -DVEL_SANITIZE=address,undefined >/dev/null

@@ -1,21 +1,58 @@
-// Model diagnostics report. Portable, so the host tests check the same text Velmora.exe writes.
+// Model diagnostics and test-image report lines. Portable, so the host tests check the same text
+// Velmora.exe writes.
 #include "app/diagnostics.h"
 
+#include <chrono>
 #include <exception>
 
-#include "tracking/model_runtime.h"
+#include "tracking/hand_tracker.h"
 
 namespace vel {
+namespace {
 
-int runDiagnostics(std::ostream& report, const std::filesystem::path& modelsDir) {
+constexpr int kWarmUpSteps = 3;
+constexpr int kTimedSteps = 12;
+
+}  // namespace
+
+int runDiagnostics(std::ostream& report, const std::filesystem::path& modelsDir, const CameraCounter& countCameras) {
   try {
-    const ModelRuntime runtime(modelsDir);
-    report << "Velmora model diagnostics\n" << runtime.description() << "\n";
-    return 0;
+    HandTracker tracker(modelsDir);
+    report << "Velmora model diagnostics\n" << tracker.description() << "\n";
+
+    const FramePtr blank = makeFrame(640, 480, 0, 0);
+    bool detected = false;
+    std::chrono::nanoseconds timed{0};
+    for (int i = 0; i < kWarmUpSteps + kTimedSteps; ++i) {
+      const auto start = std::chrono::steady_clock::now();
+      detected = tracker.step(*blank).present || detected;
+      if (i >= kWarmUpSteps) timed += std::chrono::steady_clock::now() - start;
+    }
+    report << "Blank frame false positive: " << (detected ? "FAIL" : "none")
+           << "\nMean palm inference after warmup: " << static_cast<double>(timed.count()) / 1e6 / kTimedSteps
+           << " ms\n";
+
+    report << "Camera enumeration (camera not opened):\n";
+    const std::size_t cameras = countCameras();
+    for (std::size_t i = 0; i < cameras; ++i) report << "Camera " << i << " available\n";
+    return detected ? 2 : 0;
   } catch (const std::exception& error) {
     report << "ERROR: " << error.what() << "\n";
     return 1;
   }
+}
+
+void writeFrameLine(std::ostream& report, std::size_t index, const Frame& frame, const HandObservation& observation,
+                    double ms) {
+  report << "frame=" << index << " width=" << frame.width << " height=" << frame.height
+         << " valid=" << (observation.present ? 1 : 0) << " confidence=" << observation.presence << " ms=" << ms;
+}
+
+void writeLandmarkLine(std::ostream& report, const HandObservation& observation) {
+  for (std::size_t i = 0; i < observation.landmarks.size(); ++i) {
+    report << i << ":" << observation.landmarks[i].x << "," << observation.landmarks[i].y << " ";
+  }
+  report << "\n";
 }
 
 }  // namespace vel

@@ -1,1 +1,12 @@
 # Host tools beside the core library.
+
+# The host tree decodes test images with Debian's libpng and libjpeg-turbo (camera/image_file_host.cpp).
+find_package(PNG REQUIRED)
+find_package(JPEG REQUIRED)
+target_link_libraries(velmora_core PUBLIC PNG::PNG JPEG::JPEG)
+
+# velmora-track IMAGE...: the tracker over the frames of the given images, one report line each.
+vel_program(velmora-track tools/track.cpp)
+# velmora-bench: inference, step and preprocessing timings on the test photos.
+vel_program(velmora-bench tools/bench.cpp)
+target_compile_definitions(velmora-bench PRIVATE VEL_TESTDATA="${VEL_TESTDATA}")

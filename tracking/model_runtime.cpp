@@ -7,23 +7,6 @@
 namespace vel {
 namespace {
 
-// Two grids over the 192 × 192 detector input: 24 × 24 cells with 2 anchors each,
-// then 12 × 12 cells with 6 each. Anchors have no size; offsets decode against a unit anchor.
-std::array<Point, kAnchorCount> buildAnchors() {
-  std::array<Point, kAnchorCount> anchors{};
-  std::size_t next = 0;
-  for (const auto& [cells, perCell] : {std::pair{24, 2}, std::pair{12, 6}}) {
-    for (int row = 0; row < cells; ++row) {
-      for (int column = 0; column < cells; ++column) {
-        const Point centre{(static_cast<float>(column) + 0.5f) / static_cast<float>(cells),
-                           (static_cast<float>(row) + 0.5f) / static_cast<float>(cells)};
-        for (int k = 0; k < perCell; ++k) anchors[next++] = centre;
-      }
-    }
-  }
-  return anchors;
-}
-
 std::size_t elementCount(const OrtApi& api, const OrtValue* value) {
   OrtTensorTypeAndShapeInfo* info = nullptr;
   ortCheck(api.GetTensorTypeAndShape(value, &info));
@@ -41,6 +24,23 @@ float* tensorData(const OrtApi& api, OrtValue* value) {
 }
 
 }  // namespace
+
+// Two grids over the 192 × 192 detector input: 24 × 24 cells with 2 anchors each,
+// then 12 × 12 cells with 6 each. Anchors have no size; offsets decode against a unit anchor.
+std::array<Point, kAnchorCount> buildAnchors() {
+  std::array<Point, kAnchorCount> anchors{};
+  std::size_t next = 0;
+  for (const auto& [cells, perCell] : {std::pair{24, 2}, std::pair{12, 6}}) {
+    for (int row = 0; row < cells; ++row) {
+      for (int column = 0; column < cells; ++column) {
+        const Point centre{(static_cast<float>(column) + 0.5f) / static_cast<float>(cells),
+                           (static_cast<float>(row) + 0.5f) / static_cast<float>(cells)};
+        for (int k = 0; k < perCell; ++k) anchors[next++] = centre;
+      }
+    }
+  }
+  return anchors;
+}
 
 OutputValues::OutputValues(OutputValues&& other) noexcept
     : values_(std::exchange(other.values_, {})), count_(std::exchange(other.count_, 0)) {}

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "tracking/hand_observation.h"
 #include "tracking/ort_api.h"
 #include "tracking/point.h"
 
@@ -16,7 +17,6 @@ namespace vel {
 inline constexpr int kPalmInputSide = 192;
 inline constexpr int kHandInputSide = 224;
 inline constexpr int kAnchorCount = 2016;
-inline constexpr int kLandmarkCount = 21;
 
 // One model: its session, names in session order and the input buffer the crop code writes.
 struct ModelSession {
@@ -51,6 +51,9 @@ class OutputValues {
   std::array<OrtValue*, kCapacity> values_{};
   std::size_t count_ = 0;
 };
+
+// The detector's 2016 anchors in input-normalised coordinates, as the runtime keeps them.
+std::array<Point, kAnchorCount> buildAnchors();
 
 struct PalmOutputs {
   const float* scores = nullptr;      // kAnchorCount raw scores
