@@ -62,7 +62,7 @@ check: test models build/asan/build.ninja build/tsan/build.ninja
 	@cmake --build build/tsan --target velmora_tests
 	@rm -f build/logs/summary
 	@status=0; \
-	LSAN_OPTIONS="suppressions=$(CURDIR)/tools/lsan.supp" tools/run-suite.sh asan build/asan/velmora_tests || status=1; \
+	VEL_CHECK=1 LSAN_OPTIONS="suppressions=$(CURDIR)/tools/lsan.supp" tools/run-suite.sh asan build/asan/velmora_tests || status=1; \
 	TSAN_OPTIONS="halt_on_error=1 suppressions=$(CURDIR)/tools/tsan.supp" tools/run-suite.sh tsan build/tsan/velmora_tests || status=1; \
 	awk '{p+=$$1; f+=$$2} END {printf "%d passed, %d failed\n", p, f}' build/logs/summary; \
 	exit $$status

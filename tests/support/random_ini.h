@@ -1,0 +1,73 @@
+// Random settings files for fuzzing the loader: mostly the real keys with hostile values, mixed
+// with broken headers, junk lines, odd line ends and stray bytes.
+#pragma once
+
+#include <array>
+#include <cstdlib>
+#include <random>
+#include <string>
+
+namespace vel::test {
+
+// How many random inputs a fuzz test runs: a modest count normally, `thorough` when the
+// environment has VEL_CHECK=1 (as `make check` sets it).
+inline int fuzzCount(int normal, int thorough) {
+  const char* check = std::getenv("VEL_CHECK");
+  return check && std::string(check) == "1" ? thorough : normal;
+}
+
+inline std::string randomSettingsFile(std::mt19937& random) {
+  static constexpr std::array<const char*, 34> kKeys{
+      "Mirror",      "Preview",      "Scroll",      "PointerFeel",  "Margin",      "Camera",       "Display",
+      "AllDisplays", "ClickWait",    "DistanceMode", "GestureReference", "GesturesVersion", "Gesture1", "Gesture2",
+      "Gesture3",    "Gesture4",     "Gesture5",    "Gesture6",     "Gesture7",    "Gesture8",     "Gesture9",
+      "Gesture10",   "Gesture11",    "ReachVersion", "ReachLeft",   "ReachTop",    "ReachRight",   "ReachBottom",
+      "ReachPalm",   "ReachAspect",  "ReachMirror", "ReachCamera",  "gesture0",    "Gesture12"};
+  static constexpr std::array<const char*, 8> kHeaders{"[Velmora]", "[velmora]", "[ Velmora ]", "[Other]",
+                                                       "[]",        "[Velmora",  "[Velmora]x",  "[VELMORA]"};
+  static constexpr std::array<const char*, 14> kValues{
+      "0", "1", "-1", "2", "3", "6", "7", "15", "45", "1000", "0x10", "\"1\"", "99999999999", "-2147483648"};
+  static constexpr std::array<const char*, 4> kLineEnds{"\r\n", "\n", "\r", ""};
+  const auto pick = [&random](auto& options) { return options[random() % options.size()]; };
+  const auto chance = [&random](unsigned percent) { return random() % 100 < percent; };
+  const auto number = [&random]() {
+    switch (random() % 4) {
+      case 0:
+        return std::to_string(static_cast<int>(random() % 3000) - 500);
+      case 1:
+        return std::to_string(static_cast<int>(random() % 20001));  // ten-thousandths of the image
+      case 2:
+        return std::to_string(static_cast<int>(random()));
+      default:
+        return std::to_string(random()) + std::to_string(random());
+    }
+  };
+  const auto junk = [&random]() {
+    std::string text;
+    for (auto n = random() % 12; n > 0; --n) {
+      text.push_back(static_cast<char>(random() % 256));
+    }
+    return text;
+  };
+
+  std::string file = chance(5) ? "\xEF\xBB\xBF" : "";
+  if (chance(90)) file += std::string("[Velmora]") + "\r\n";
+  for (auto lines = random() % 40; lines > 0; --lines) {
+    if (chance(6)) {
+      file += pick(kHeaders);
+    } else if (chance(8)) {
+      file += junk();
+    } else {
+      std::string key = pick(kKeys);
+      if (chance(10)) key[0] = static_cast<char>(key[0] ^ 0x20);  // other case
+      if (chance(10)) key = " " + key + "\t";
+      std::string value = chance(40) ? pick(kValues) : chance(70) ? number() : junk();
+      if (chance(5)) value = "\"" + value + "\"";
+      file += key + (chance(95) ? "=" : "") + value;
+    }
+    file += chance(97) ? pick(kLineEnds) : std::string(1, '\0');
+  }
+  return file;
+}
+
+}  // namespace vel::test
