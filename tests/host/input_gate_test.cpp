@@ -1,0 +1,351 @@
+// The input gate with a recording sink and a clock the test sets: what passes, what is refused,
+// and that a button held by hand control is always let go.
+#include "control/input_gate.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstdint>
+#include <limits>
+#include <random>
+#include <string>
+#include <thread>
+
+#include "tests/support/control_outputs.h"
+#include "tests/support/recording_sink.h"
+
+namespace vel {
+namespace {
+
+using test::handOutput;
+
+const ActionRecord kLeftClick{ActionKind::LeftClick};
+const ActionRecord kDoubleClick{ActionKind::DoubleClick};
+const ActionRecord kRightClick{ActionKind::RightClick};
+const ActionRecord kLeftDown{ActionKind::LeftDown};
+const ActionRecord kLeftUp{ActionKind::LeftUp};
+const ActionRecord kCopy{ActionKind::Copy};
+const ActionRecord kCentre = moveAction({0.5f, 0.5f});
+
+class Gate : public ::testing::Test {
+ protected:
+  std::int64_t now = 100'000;
+  test::RecordingSink sink;
+  InputGate gate{sink, [this] { return static_cast<std::uint64_t>(now); }};
+
+  // An output stamped now, under the current generation, as the worker hands it over.
+  bool applyNow(std::initializer_list<ActionRecord> actions) {
+    return gate.apply(handOutput(now, actions), gate.readGeneration());
+  }
+
+  // What the poller's watchdog sends at `time`.
+  std::string serviceAt(std::int64_t time) {
+    now = time;
+    gate.service();
+    return sink.takeTexts();
+  }
+
+  // Enabled, with a drag holding the left button since now.
+  void startDrag() {
+    gate.setEnabled(true);
+    ASSERT_TRUE(applyNow({kCentre, kLeftDown}));
+    ASSERT_EQ(sink.takeTexts(), "Move:0.5000,0.5000 LeftDown");
+  }
+};
+
+TEST_F(Gate, StartsDisabledAndLetsNothingThrough) {
+  EXPECT_TRUE(applyNow({kCentre, kLeftClick}));
+  EXPECT_EQ(sink.takeTexts(), "");
+}
+
+TEST_F(Gate, PassesActionsInOrderWhileEnabled) {
+  gate.setEnabled(true);
+  EXPECT_TRUE(applyNow({moveAction({0.25f, 0.75f}), wheelAction(-240), kCopy}));
+  EXPECT_EQ(sink.takeTexts(), "Move:0.2500,0.7500 Wheel:-240 Copy");
+
+  gate.setEnabled(false);
+  EXPECT_TRUE(applyNow({kCentre}));
+  EXPECT_EQ(sink.takeTexts(), "");
+}
+
+TEST_F(Gate, RefusesOutputsOfAnOlderGeneration) {
+  gate.setEnabled(true);
+  const std::uint64_t generation = gate.readGeneration();
+  EXPECT_TRUE(gate.apply(handOutput(now, {kCentre}), generation - 1));
+  EXPECT_EQ(sink.takeTexts(), "");
+  EXPECT_EQ(gate.readGeneration(), generation);
+}
+
+TEST_F(Gate, EveryInterruptionStartsANewGeneration) {
+  std::uint64_t generation = gate.readGeneration();
+  const auto moved = [&] {
+    const std::uint64_t next = gate.readGeneration();
+    const bool changed = next != generation;
+    generation = next;
+    return changed;
+  };
+  gate.setEnabled(true);
+  EXPECT_TRUE(moved()) << "enable";
+  EXPECT_FALSE(moved()) << "a plain read";
+  gate.stampPhysicalEvent(static_cast<std::uint64_t>(now));
+  EXPECT_TRUE(moved()) << "physical mouse";
+  gate.setTarget({});
+  EXPECT_TRUE(moved()) << "target";
+  gate.setEnabled(false);
+  EXPECT_TRUE(moved()) << "disable";
+  gate.service();
+  EXPECT_FALSE(moved()) << "a watchdog with nothing held";
+}
+
+TEST_F(Gate, PhysicalMouseHasPriorityFor1500MsFromTheEvent) {
+  gate.setEnabled(true);
+  const std::int64_t event = now;
+  gate.stampPhysicalEvent(static_cast<std::uint64_t>(event));
+  now = event + 1000;  // noticed late: the priority still counts from the event
+  EXPECT_TRUE(gate.mousePriorityActive());
+  now = event + 1499;
+  EXPECT_TRUE(gate.mousePriorityActive());
+  EXPECT_TRUE(applyNow({kCentre}));
+  EXPECT_EQ(sink.takeTexts(), "") << "dropped, not queued";
+
+  now = event + 1500;
+  EXPECT_FALSE(gate.mousePriorityActive());
+  EXPECT_TRUE(applyNow({kCentre}));
+  EXPECT_EQ(sink.takeTexts(), "Move:0.5000,0.5000");
+}
+
+TEST_F(Gate, PhysicalMouseReleasesAHandDragAtTheNextOperation) {
+  startDrag();
+  const std::uint64_t generation = gate.readGeneration();
+  gate.stampPhysicalEvent(static_cast<std::uint64_t>(now + 5));
+  EXPECT_EQ(serviceAt(now + 40), "LeftUp");
+  EXPECT_FALSE(sink.leftDown);
+  EXPECT_NE(gate.readGeneration(), generation);
+}
+
+TEST_F(Gate, ActsOnlyOnFreshOutputs) {
+  struct Case {
+    std::int64_t age;  // ms before now; negative is in the future
+    bool fresh;
+  };
+  for (const Case c : {Case{250, true}, Case{251, false}, Case{-30, true}, Case{-31, false}, Case{0, true}}) {
+    gate.setEnabled(true);
+    const std::uint64_t generation = gate.readGeneration();
+    EXPECT_TRUE(gate.apply(handOutput(now - c.age, {kCentre}), generation));
+    EXPECT_EQ(sink.takeTexts(), c.fresh ? "Move:0.5000,0.5000" : "") << "age " << c.age;
+    // A stale output makes the outputs computed after it useless too.
+    EXPECT_EQ(gate.readGeneration() != generation, !c.fresh) << "age " << c.age;
+  }
+}
+
+TEST_F(Gate, StaleOutputReleasesAHeldButton) {
+  startDrag();
+  now += 100;
+  EXPECT_TRUE(gate.apply(handOutput(now - 300, {kCentre}), gate.readGeneration()));
+  EXPECT_EQ(sink.takeTexts(), "LeftUp");
+}
+
+TEST_F(Gate, OutputsWithoutAUsableHandOrDuringAnAdjustmentSendNothingAndRelease) {
+  ControlOutput noHand = handOutput(0, {kCentre});
+  noHand.handPresent = false;
+  ControlOutput adjusting = handOutput(0, {kCentre});
+  adjusting.adjustment.runId = 7;
+  for (ControlOutput output : {noHand, adjusting}) {
+    startDrag();
+    const std::uint64_t generation = gate.readGeneration();
+    output.timeMs = now;
+    EXPECT_TRUE(gate.apply(output, generation));
+    EXPECT_EQ(sink.takeTexts(), "LeftUp");
+    EXPECT_NE(gate.readGeneration(), generation);
+  }
+}
+
+TEST_F(Gate, MoveOutsideTheUnitSquareEndsTheList) {
+  const float nan = std::numeric_limits<float>::quiet_NaN();
+  const float inf = std::numeric_limits<float>::infinity();
+  for (const ActionRecord bad :
+       {moveAction({1.2f, 0.5f}), moveAction({0.5f, -0.01f}), moveAction({nan, 0.5f}), moveAction({0.5f, inf})}) {
+    startDrag();
+    const std::uint64_t generation = gate.readGeneration();
+    EXPECT_TRUE(gate.apply(handOutput(now, {moveAction({0.0f, 1.0f}), bad, kCentre}), generation));
+    EXPECT_EQ(sink.takeTexts(), "Move:0.0000,1.0000 LeftUp") << actionText(bad);
+    EXPECT_NE(gate.readGeneration(), generation);
+  }
+}
+
+TEST_F(Gate, SinkFailureReleasesAndDisables) {
+  startDrag();
+  sink.refusals = 1;
+  now += 33;
+  EXPECT_FALSE(applyNow({moveAction({0.6f, 0.5f}), kCentre}));
+  EXPECT_EQ(sink.takeTexts(), "Move:0.6000,0.5000 LeftUp") << "the rest of the list is dropped";
+  EXPECT_FALSE(sink.leftDown);
+
+  now += 33;
+  EXPECT_TRUE(applyNow({kCentre})) << "a disabled gate refuses quietly";
+  EXPECT_EQ(sink.takeTexts(), "");
+
+  gate.setEnabled(true);
+  EXPECT_TRUE(applyNow({kCentre}));
+  EXPECT_EQ(sink.takeTexts(), "Move:0.5000,0.5000");
+}
+
+TEST_F(Gate, HalfSentClickIsReleased) {
+  struct Case {
+    ActionRecord click;
+    const char* sent;
+  };
+  for (const Case c : {Case{kLeftClick, "LeftClick LeftUp"}, Case{kDoubleClick, "DoubleClick LeftUp"},
+                       Case{kRightClick, "RightClick RightUp"}}) {
+    gate.setEnabled(true);
+    sink.refusals = 1;
+    EXPECT_FALSE(applyNow({c.click}));
+    EXPECT_EQ(sink.takeTexts(), c.sent);
+    EXPECT_FALSE(sink.leftDown || sink.rightDown) << c.sent;
+  }
+}
+
+TEST_F(Gate, WatchdogReleasesAHeldButton251MsAfterTheLastOutput) {
+  startDrag();
+  const std::int64_t accepted = now;
+  const std::uint64_t generation = gate.readGeneration();
+  EXPECT_EQ(serviceAt(accepted + 250), "");
+  EXPECT_EQ(serviceAt(accepted + 251), "LeftUp");
+  EXPECT_NE(gate.readGeneration(), generation);
+  EXPECT_EQ(serviceAt(accepted + 1251), "") << "released once";
+}
+
+TEST_F(Gate, WatchdogCountsFromTheOutputsOwnTime) {
+  gate.setEnabled(true);
+  const std::int64_t stamped = now + 30;
+  ASSERT_TRUE(gate.apply(handOutput(stamped, {kLeftDown}), gate.readGeneration()));
+  sink.takeTexts();
+  EXPECT_EQ(serviceAt(now + 10), "") << "still before the output's time: not a stall";
+  EXPECT_EQ(serviceAt(stamped + 250), "");
+  EXPECT_EQ(serviceAt(stamped + 251), "LeftUp");
+}
+
+TEST_F(Gate, ApplyRunsTheWatchdogBeforeItsOutput) {
+  startDrag();
+  const std::uint64_t generation = gate.readGeneration();
+  now += 251;
+  EXPECT_TRUE(gate.apply(handOutput(now, {kCentre}), generation));
+  EXPECT_EQ(sink.takeTexts(), "LeftUp") << "the output belonged to the drag that was let go";
+}
+
+TEST_F(Gate, ButtonsEndTheirHoldOnceSent) {
+  gate.setEnabled(true);
+  for (const ActionRecord action : {kLeftClick, kDoubleClick, kRightClick}) {
+    EXPECT_TRUE(applyNow({action}));
+    EXPECT_EQ(sink.takeTexts(), actionText(action));
+    EXPECT_EQ(serviceAt(now + 300), "") << "no release after a complete click";
+  }
+  startDrag();
+  EXPECT_TRUE(applyNow({kCentre, kLeftUp}));
+  EXPECT_EQ(sink.takeTexts(), "Move:0.5000,0.5000 LeftUp");
+  EXPECT_EQ(serviceAt(now + 300), "") << "the engine's own drop ends the hold";
+}
+
+TEST_F(Gate, EnableDisableAndTargetReleaseAHeldButton) {
+  startDrag();
+  gate.setEnabled(true);
+  EXPECT_EQ(sink.takeTexts(), "LeftUp");
+
+  startDrag();
+  gate.setEnabled(false);
+  EXPECT_EQ(sink.takeTexts(), "LeftUp");
+
+  startDrag();
+  const DesktopRect second{1920, 0, 3840, 1080};
+  gate.setTarget(second);
+  EXPECT_EQ(sink.takeTexts(), "LeftUp");
+  EXPECT_EQ(sink.target, second);
+  EXPECT_TRUE(applyNow({kCentre}));
+  EXPECT_EQ(sink.takeTexts(), "") << "a new target disables";
+}
+
+// Random interleavings of engine-like outputs, physical mouse events, enables and disables, half
+// sent clicks, late outputs and stalls: after a final 300 ms stall serviced by the poller no
+// button is down.
+TEST(GateProperty, NoButtonOutlastsAStall) {
+  constexpr int kSequences = 20'000;
+  std::mt19937_64 random(20'240'605);
+  for (int sequence = 0; sequence < kSequences; ++sequence) {
+    std::int64_t now = 50'000;
+    test::RecordingSink sink;
+    InputGate gate(sink, [&now] { return static_cast<std::uint64_t>(now); });
+    gate.setEnabled(true);
+    // The engine's side: it forgets its drag whenever the generation moves (the worker resets it).
+    std::uint64_t generationSeen = gate.readGeneration();
+    bool dragging = false;
+    const auto chance = [&](int percent) { return static_cast<int>(random() % 100) < percent; };
+    const auto pick = [&](std::int64_t below) {
+      return static_cast<std::int64_t>(random() % static_cast<std::uint64_t>(below));
+    };
+
+    const int steps = 1 + static_cast<int>(pick(60));
+    for (int step = 0; step < steps; ++step) {
+      now += pick(chance(10) ? 400 : 45);
+      if (chance(5)) gate.stampPhysicalEvent(static_cast<std::uint64_t>(now - pick(20)));
+      if (chance(3)) gate.setEnabled(chance(70));
+      if (chance(10)) gate.service();
+      if (chance(3)) sink.refusals = 1;
+
+      const std::uint64_t generation = gate.readGeneration();
+      if (generation != generationSeen) {
+        generationSeen = generation;
+        dragging = false;
+      }
+      const float x = static_cast<float>(pick(1001)) / 1000.0f;
+      ControlOutput output = handOutput(now - pick(chance(10) ? 400 : 40), {moveAction({x, 0.5f})});
+      output.handPresent = !chance(5);
+      if (chance(3)) output.actions.push_back(moveAction({1.5f, 0.5f}));
+      if (dragging) {
+        if (chance(20) || !output.handPresent) {
+          output.actions.push_back({ActionKind::LeftUp});
+          dragging = false;
+        }
+      } else {
+        const int choice = static_cast<int>(pick(8));
+        static constexpr ActionKind kKinds[] = {ActionKind::LeftClick, ActionKind::DoubleClick, ActionKind::RightClick,
+                                                ActionKind::LeftDown,  ActionKind::Wheel,       ActionKind::Paste};
+        if (choice < 6) output.actions.push_back({kKinds[choice]});
+        dragging = choice == 3;
+      }
+      gate.apply(output, generationSeen);
+    }
+    now += 300;
+    gate.service();
+    ASSERT_FALSE(sink.leftDown || sink.rightDown) << "sequence " << sequence;
+  }
+}
+
+// The hook stamps without the lock while the poller services and the worker applies: the sink is
+// only ever called under the gate's lock (a data race here shows under ThreadSanitizer).
+TEST(GateThreads, HookPollerAndWorkerShareTheGate) {
+  std::atomic<std::int64_t> now{100'000};
+  test::RecordingSink sink;
+  InputGate gate(sink, [&now] { return static_cast<std::uint64_t>(now.load()); });
+  gate.setEnabled(true);
+  std::atomic<bool> done{false};
+  std::thread hook([&] {
+    for (int i = 0; i < 2000; ++i) gate.stampPhysicalEvent(static_cast<std::uint64_t>(now.load()));
+  });
+  std::thread poller([&] {
+    while (!done) gate.service();
+  });
+  for (int frame = 0; frame < 2000; ++frame) {
+    now += 2000;  // past any priority, so some outputs pass between the hook's stamps
+    gate.apply(handOutput(now, {kCentre, frame % 2 == 0 ? kLeftDown : kLeftUp}), gate.readGeneration());
+  }
+  hook.join();
+  done = true;
+  poller.join();
+  now += 300;
+  gate.service();
+  EXPECT_FALSE(sink.leftDown);
+  EXPECT_FALSE(sink.performed.empty());
+}
+
+}  // namespace
+}  // namespace vel
