@@ -10,6 +10,7 @@
 
 #include "camera/guide_draw.h"
 #include "camera/hresult.h"
+#include "camera/wic_convert.h"
 
 namespace vel {
 
@@ -26,11 +27,7 @@ bool loadSheet(IWICImagingFactory* factory, const std::filesystem::path& path, s
           "Load gesture illustration");
   ComPtr<IWICBitmapFrameDecode> frame;
   checkHr(decoder->GetFrame(0, &frame), "Read gesture illustration");
-  ComPtr<IWICFormatConverter> converter;
-  checkHr(factory->CreateFormatConverter(&converter), "Create guide converter");
-  checkHr(converter->Initialize(frame.Get(), GUID_WICPixelFormat32bppBGRA, WICBitmapDitherTypeNone, nullptr, 0.0,
-                                WICBitmapPaletteTypeCustom),
-          "Convert guide");
+  const auto converter = convertToBgra(factory, frame.Get(), "Create guide converter", "Convert guide");
   UINT width = 0;
   UINT height = 0;
   checkHr(converter->GetSize(&width, &height), "Convert guide");

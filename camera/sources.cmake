@@ -1,6 +1,6 @@
 # Sources of camera/ are added here as they appear.
 list(APPEND VEL_HOST_SOURCES camera/image_file_host.cpp)
-list(APPEND VEL_WIN_SOURCES camera/hresult.cpp camera/wic_image.cpp)
+list(APPEND VEL_WIN_SOURCES camera/hresult.cpp camera/wic_convert.cpp camera/wic_image.cpp)
 list(APPEND VEL_WIN_LIBS ole32 windowscodecs)
 list(APPEND VEL_CORE_SOURCES camera/format_choice.cpp camera/frame_copy.cpp)
 list(APPEND VEL_CORE_SOURCES camera/camera.cpp camera/camera_capture.cpp)

@@ -9,6 +9,7 @@
 
 #include "camera/hresult.h"
 #include "camera/image_file.h"
+#include "camera/wic_convert.h"
 
 namespace vel {
 
@@ -31,11 +32,8 @@ std::vector<Frame> decodeImageFile(const std::filesystem::path& path) {
     // failures show as the conversion step they belong to.
     ComPtr<IWICBitmapFrameDecode> source;
     checkHr(decoder->GetFrame(i, &source), "Convert image pixels");
-    ComPtr<IWICFormatConverter> converter;
-    checkHr(factory->CreateFormatConverter(&converter), "Convert image pixels");
-    checkHr(converter->Initialize(source.Get(), GUID_WICPixelFormat32bppBGRA, WICBitmapDitherTypeNone, nullptr, 0.0,
-                                  WICBitmapPaletteTypeCustom),
-            "Convert image pixels");
+    const auto converter =
+        convertToBgra(factory.Get(), source.Get(), "Convert image pixels", "Convert image pixels");
     UINT width = 0;
     UINT height = 0;
     checkHr(converter->GetSize(&width, &height), "Read image pixels");
