@@ -44,9 +44,9 @@ DesktopRect targetDesktopRect(const Settings& settings, const DisplayList& displ
 void applyDisplaySelection(Settings& settings, const DisplayList& displays, const VirtualScreen& screen,
                            std::uint32_t systemDpi, InputGate& gate);
 
-// Windows only: the monitors in enumeration order, the virtual screen and the system DPI.
+// Windows only: the monitors in enumeration order and the system DPI (the virtual screen is
+// `currentVirtualScreen`, beside the sink that uses it most).
 DisplayList buildDisplayList();
-VirtualScreen currentVirtualScreen();
 std::uint32_t systemDpi();
 
 }  // namespace vel

@@ -27,11 +27,6 @@ DisplayList buildDisplayList() {
   return displays;
 }
 
-VirtualScreen currentVirtualScreen() {
-  return {GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_YVIRTUALSCREEN),
-          GetSystemMetrics(SM_CXVIRTUALSCREEN), GetSystemMetrics(SM_CYVIRTUALSCREEN)};
-}
-
 std::uint32_t systemDpi() { return GetDpiForSystem(); }
 
 }  // namespace vel

@@ -61,6 +61,9 @@ struct AbsolutePosition {
 std::optional<AbsolutePosition> absolutePosition(float x, float y, const DesktopRect& target,
                                                  const VirtualScreen& screen);
 
+// Windows only: the virtual screen as the system metrics give it now.
+VirtualScreen currentVirtualScreen();
+
 class IActionSink {
  public:
   virtual ~IActionSink() = default;

@@ -38,6 +38,11 @@ bool modifierDown() {
 
 }  // namespace
 
+VirtualScreen currentVirtualScreen() {
+  return {GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_YVIRTUALSCREEN),
+          GetSystemMetrics(SM_CXVIRTUALSCREEN), GetSystemMetrics(SM_CYVIRTUALSCREEN)};
+}
+
 bool WindowsSink::perform(const ActionRecord& action) {
   std::array<INPUT, 4> events;
   UINT count = 0;
@@ -82,9 +87,7 @@ bool WindowsSink::perform(const ActionRecord& action) {
 
 bool WindowsSink::move(float x, float y) {
   // Read per call, so a changed desktop layout counts from the next move.
-  const VirtualScreen screen{GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_YVIRTUALSCREEN),
-                             GetSystemMetrics(SM_CXVIRTUALSCREEN), GetSystemMetrics(SM_CYVIRTUALSCREEN)};
-  const auto position = absolutePosition(x, y, target_, screen);
+  const auto position = absolutePosition(x, y, target_, currentVirtualScreen());
   if (!position) return false;
   INPUT event =
       mouseEvent(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_VIRTUALDESK, position->dx, position->dy);
