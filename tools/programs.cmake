@@ -10,3 +10,6 @@ vel_program(velmora-track tools/track.cpp)
 # velmora-bench: inference, step and preprocessing timings on the test photos.
 vel_program(velmora-bench tools/bench.cpp)
 target_compile_definitions(velmora-bench PRIVATE VEL_TESTDATA="${VEL_TESTDATA}")
+# velmora-replay SCENARIO: hand observations through one gesture engine, one line per frame.
+vel_program(velmora-replay tools/replay.cpp)
+add_dependencies(velmora_tests velmora-replay)

@@ -9,6 +9,7 @@
 #include "app/diagnostics.h"
 #include "app/exe_dir.h"
 #include "camera/image_file.h"
+#include "control/poses.h"
 #include "tracking/hand_tracker.h"
 
 int main(int argc, char** argv) {
@@ -26,8 +27,10 @@ int main(int argc, char** argv) {
         const vel::HandObservation observation = tracker.step(frame);
         const std::chrono::duration<double, std::milli> ms = std::chrono::steady_clock::now() - start;
         vel::writeFrameLine(std::cout, index++, frame, observation, ms.count());
-        // The pose classifier is not wired in yet: 0 stands for "no pose".
-        std::cout << " pose=0\n";
+        // Pose 0 when no usable hand was found.
+        const bool usable = observation.present &&
+                            vel::checkObservation(observation, frame.width, frame.height) == vel::HandCheck::Usable;
+        std::cout << " pose=" << (usable ? vel::classifyPose(observation.landmarks) : vel::kPoseNone) << "\n";
         if (observation.present) {
           ++detected;
           vel::writeLandmarkLine(std::cout, observation);

@@ -11,6 +11,7 @@
 #include "app/ini_store.h"
 #include "app/settings.h"
 #include "tests/support/random_ini.h"
+#include "tests/support/run_count.h"
 #include "tests/support/temp_dir.h"
 
 namespace vel {
@@ -299,7 +300,7 @@ TEST(SettingsFuzz, LoadingAnyFileGivesASaneRecord) {
   IniStore store(file);
   IniStore saved(again);
   std::mt19937 random(7);
-  const int count = test::fuzzCount(2000, 100'000);
+  const int count = test::runCount(2000, 100'000);
   for (int i = 0; i < count; ++i) {
     const std::string text = test::randomSettingsFile(random);
     test::writeFile(file, text);

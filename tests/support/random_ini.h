@@ -9,13 +9,6 @@
 
 namespace vel::test {
 
-// How many random inputs a fuzz test runs: a modest count normally, `thorough` when the
-// environment has VEL_CHECK=1 (as `make check` sets it).
-inline int fuzzCount(int normal, int thorough) {
-  const char* check = std::getenv("VEL_CHECK");
-  return check && std::string(check) == "1" ? thorough : normal;
-}
-
 inline std::string randomSettingsFile(std::mt19937& random) {
   static constexpr std::array<const char*, 34> kKeys{
       "Mirror",      "Preview",      "Scroll",      "PointerFeel",  "Margin",      "Camera",       "Display",

@@ -11,6 +11,7 @@
 #include "app/settings.h"
 #include "tests/support/profile_cases.h"
 #include "tests/support/random_ini.h"
+#include "tests/support/run_count.h"
 #include "tests/support/temp_dir.h"
 
 namespace vel {
@@ -109,7 +110,7 @@ TEST(ProfileStores, SaveSettingsAlike) {
 TEST(ProfileStores, LoadRandomFilesAlike) {
   const TempDir dir;
   std::mt19937 random(20240601);
-  const int count = test::fuzzCount(300, 3000);
+  const int count = test::runCount(300, 3000);
   for (int i = 0; i < count; ++i) {
     const auto file = dir / ("random" + std::to_string(i) + ".ini");
     const std::string text = test::randomSettingsFile(random);

@@ -1,0 +1,108 @@
+// The hand provider on real photos with the real models: a still pointing hand played as a 30 fps
+// sequence engages control, an open hand rests, bad frames are "no hand", reset searches again.
+#include "control/hand_provider.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "tests/support/frames.h"
+#include "tests/support/paths.h"
+
+namespace vel {
+namespace {
+
+class HandProviderReal : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() { shared = std::make_unique<HandProvider>(test::modelsDir()); }
+  static void TearDownTestSuite() { shared.reset(); }
+  void SetUp() override { shared->reset(); }
+
+  // Frame `index` of a 30 fps sequence of `photo` starting well after time 0.
+  static ControlOutput play(Frame photo, int index, const Settings& settings = {}) {
+    photo.sequence = static_cast<std::uint64_t>(index + 1);
+    photo.timeMs = 50'000 + static_cast<std::uint64_t>(index) * 1000 / 30;
+    return shared->process(photo, settings);
+  }
+
+  static std::unique_ptr<HandProvider> shared;
+};
+std::unique_ptr<HandProvider> HandProviderReal::shared;
+
+TEST_F(HandProviderReal, APointingHandEngagesAfter200msAndMovesThePointer) {
+  const Frame one = test::photo("poses/one.png");
+  for (int i = 0; i < 6; ++i) {  // up to 167 ms
+    const ControlOutput output = play(one, i);
+    ASSERT_TRUE(output.handPresent) << "frame " << i << ": " << std::string(output.status.begin(), output.status.end());
+    EXPECT_EQ(output.pose, kPoseOneFinger);
+    EXPECT_EQ(output.status, L"Point with your index finger to start");
+    EXPECT_TRUE(output.actions.empty());
+    EXPECT_FALSE(output.pointerActive);
+    EXPECT_EQ(output.sequence, static_cast<std::uint64_t>(i + 1));
+    EXPECT_GE(output.latencyMs, 0.0f);
+  }
+  const ControlOutput engaged = play(one, 6);  // 200 ms
+  EXPECT_TRUE(engaged.pointerActive);
+  ASSERT_FALSE(engaged.actions.empty());
+  EXPECT_EQ(engaged.actions[0].kind, ActionKind::Move);
+  EXPECT_EQ(engaged.status, L"Hold still · Click");
+  EXPECT_GT(engaged.latencyMs, 0.0f);
+  EXPECT_TRUE(engaged.landmarks.has_value());
+}
+
+TEST_F(HandProviderReal, AnOpenHandRests) {
+  const Frame palm = test::photo("poses/palm.png");
+  for (int i = 0; i < 12; ++i) {
+    const ControlOutput output = play(palm, i);
+    ASSERT_TRUE(output.handPresent) << "frame " << i;
+    EXPECT_EQ(output.pose, kPoseOpenHand);
+    EXPECT_EQ(output.status, L"Resting — point again to continue");
+    EXPECT_TRUE(output.actions.empty());
+    EXPECT_FALSE(output.pointerActive);
+  }
+}
+
+TEST_F(HandProviderReal, AnEmptyFrameIsNoHand) {
+  const ControlOutput output = shared->process(Frame{}, Settings{});
+  EXPECT_FALSE(output.handPresent);
+  EXPECT_EQ(output.status, L"Show one hand to the camera");
+  EXPECT_TRUE(output.actions.empty());
+  EXPECT_FLOAT_EQ(output.reachRect.left, 0.075f);
+  EXPECT_FLOAT_EQ(output.reachRect.top, 0.075f);
+  EXPECT_FLOAT_EQ(output.reachRect.right, 0.925f);
+  EXPECT_FLOAT_EQ(output.reachRect.bottom, 0.925f);
+  EXPECT_GE(output.latencyMs, 0.0f);
+
+  Frame truncated = test::photo("poses/one.png");
+  truncated.pixels.pop_back();
+  EXPECT_FALSE(shared->process(truncated, Settings{}).handPresent);
+}
+
+TEST_F(HandProviderReal, ResetForgetsTheHandAndTheGestureState) {
+  const Frame one = test::photo("poses/one.png");
+  for (int i = 0; i <= 6; ++i) play(one, i);
+  const auto palmRuns = shared->tracker().runtime().palm().runs;
+  play(one, 7);
+  EXPECT_EQ(shared->tracker().runtime().palm().runs, palmRuns);  // tracking: no detector
+
+  shared->reset();
+  const ControlOutput after = play(one, 8);
+  EXPECT_EQ(shared->tracker().runtime().palm().runs, palmRuns + 1);
+  EXPECT_EQ(after.status, L"Point with your index finger to start");
+  EXPECT_TRUE(after.actions.empty());
+}
+
+TEST_F(HandProviderReal, NameIsConstant) {
+  const wchar_t* name = shared->name();
+  EXPECT_EQ(std::wstring(name), L"Hand tracking");
+  play(test::photo("poses/palm.png"), 0);
+  EXPECT_EQ(shared->name(), name);
+}
+
+TEST(HandProvider, AMissingModelThrows) {
+  EXPECT_ANY_THROW(HandProvider(test::testDataDir() / "no-such-folder"));
+}
+
+}  // namespace
+}  // namespace vel
