@@ -41,6 +41,7 @@ win64: models guide-images build/win64/build.ninja
 # Timings of the tracking pipeline on the test photos (figures only, no pass/fail).
 bench: host
 	@build/host/velmora-bench
+	@build/host/velmora-worker-bench
 
 # `make check`: the host suite under ASan+UBSan (with the thorough fuzz counts) and TSan, then
 # the engine-and-gate property test with 10^6 sequences on the release tree (about 12 minutes).

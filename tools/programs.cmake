@@ -13,3 +13,6 @@ target_compile_definitions(velmora-bench PRIVATE VEL_TESTDATA="${VEL_TESTDATA}")
 # velmora-replay SCENARIO: hand observations through one gesture engine, one line per frame.
 vel_program(velmora-replay tools/replay.cpp)
 add_dependencies(velmora_tests velmora-replay)
+# velmora-worker-bench [SECONDS]: the tracking worker's CPU time and snapshot latency at 30 fps.
+vel_program(velmora-worker-bench tools/worker_bench.cpp)
+target_compile_definitions(velmora-worker-bench PRIVATE VEL_TESTDATA="${VEL_TESTDATA}")

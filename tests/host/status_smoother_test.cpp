@@ -1,0 +1,133 @@
+// The status smoother's timing rules with explicit frame times.
+#include "camera/status_smoother.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace vel {
+namespace {
+
+const std::wstring kPoint = L"Point to aim";
+const std::wstring kHold = L"Hold still";
+const std::wstring kCloser = L"Move your hand closer";
+const std::wstring kCutOff = L"Keep your whole hand in view";
+
+class Smoother : public ::testing::Test {
+ protected:
+  StatusSmoother smoother;
+  std::int64_t now = 100'000;
+
+  // Feeds `text` every 33 ms until `until` (inclusive of the first frame at the current time).
+  void feedUntil(std::int64_t until, const std::wstring& text, bool warning = false) {
+    for (; now <= until; now += 33) smoother.update(text, warning, now, false);
+  }
+  void feed(const std::wstring& text, bool warning = false, bool urgent = false) {
+    smoother.update(text, warning, now, urgent);
+  }
+};
+
+TEST_F(Smoother, ShowsTheFirstTextAtOnce) {
+  feed(kCloser, true);
+  EXPECT_EQ(smoother.shownText, kCloser);
+  EXPECT_TRUE(smoother.shownWarning);
+}
+
+TEST_F(Smoother, KeepsAShownTextAtLeast1500Ms) {
+  const std::int64_t start = now;
+  feed(kPoint);
+  now += 33;
+  feedUntil(start + 1466, kHold);  // stable for far longer than 600 ms, but too soon
+  EXPECT_EQ(smoother.shownText, kPoint);
+  now = start + 1500;
+  feed(kHold);
+  EXPECT_EQ(smoother.shownText, kHold);
+  EXPECT_EQ(smoother.shownSince, start + 1500);
+}
+
+TEST_F(Smoother, NeedsANewTextStableFor600Ms) {
+  feedUntil(now + 2000, kPoint);
+  const std::int64_t changed = now;
+  feedUntil(changed + 599, kHold);
+  EXPECT_EQ(smoother.shownText, kPoint);
+  now = changed + 600;
+  feed(kHold);
+  EXPECT_EQ(smoother.shownText, kHold);
+}
+
+TEST_F(Smoother, AWarningFlagChangeIsAChangeToo) {
+  feedUntil(now + 2000, kPoint);
+  const std::int64_t changed = now;
+  feedUntil(changed + 500, kPoint, true);
+  EXPECT_FALSE(smoother.shownWarning);
+  now = changed + 600;
+  feed(kPoint, true);
+  EXPECT_TRUE(smoother.shownWarning);
+}
+
+TEST_F(Smoother, AlternatingTextsNeverReplaceTheShownOne) {
+  feed(kPoint);
+  for (int i = 0; i < 200; ++i) {
+    now += 33;
+    feed(i % 2 ? kHold : L"Scroll");
+  }
+  EXPECT_EQ(smoother.shownText, kPoint);
+}
+
+TEST_F(Smoother, ChangingWarningsAreSummedUpOnce600MsAnd1500MsHavePassed) {
+  const std::int64_t start = now;
+  feed(kPoint);
+  const std::int64_t warningsFrom = start + 300;
+  now = warningsFrom;
+  for (int i = 0; now < start + 1500; ++i, now += 33) feed(i % 2 ? kCloser : kCutOff, true);
+  EXPECT_EQ(smoother.shownText, kPoint) << "1500 ms not yet over";
+  feed(kCloser, true);
+  EXPECT_EQ(smoother.shownText, kKeepHandInView);
+  EXPECT_TRUE(smoother.shownWarning);
+  EXPECT_EQ(smoother.shownSince, now);
+}
+
+TEST_F(Smoother, TheSummaryWaitsFor600MsOfContinuousWarnings) {
+  feedUntil(now + 2000, kPoint);
+  const std::int64_t warningsFrom = now;
+  for (int i = 0; now < warningsFrom + 600; ++i, now += 33) feed(i % 2 ? kCloser : kCutOff, true);
+  const std::int64_t broken = now;
+  feed(kHold);  // one non-warning restarts the count
+  for (int i = 0; now + 33 < broken + 600; ++i) {
+    now += 33;
+    feed(i % 2 ? kCloser : kCutOff, true);
+    ASSERT_EQ(smoother.shownText, kPoint) << now - broken;
+  }
+}
+
+TEST_F(Smoother, AnUrgentTextReplacesAtOnce) {
+  feed(kPoint);
+  now += 100;
+  feed(L"Click", false, true);
+  EXPECT_EQ(smoother.shownText, L"Click");
+  EXPECT_EQ(smoother.shownSince, now);
+}
+
+TEST_F(Smoother, AGapOver2400MsOrTimeGoingBackShowsTheNewTextAtOnce) {
+  feed(kPoint);
+  now += 2400;
+  feed(kHold);
+  EXPECT_EQ(smoother.shownText, kPoint) << "2400 ms is not yet a gap";
+  now += 2401;
+  feed(kCloser, true);
+  EXPECT_EQ(smoother.shownText, kCloser);
+  now -= 10;
+  feed(kHold);
+  EXPECT_EQ(smoother.shownText, kHold);
+}
+
+TEST_F(Smoother, ResetForgetsTheShownText) {
+  feed(kPoint);
+  smoother.reset();
+  now += 33;
+  feed(kHold);
+  EXPECT_EQ(smoother.shownText, kHold);
+}
+
+}  // namespace
+}  // namespace vel
