@@ -24,10 +24,6 @@ bool eventually(Condition condition) {
   return true;
 }
 
-void publishFrame(CaptureContext& context, std::uint64_t sequence) {
-  context.publish(makeFrame(4, 2, sequence, 1000 + sequence));
-}
-
 void waitForStop(const CaptureContext& context) {
   while (!context.stopRequested()) std::this_thread::yield();
 }
@@ -36,7 +32,7 @@ TEST(CameraCapture, StartsIdleAndStreamsUntilStopped) {
   CameraCapture capture([](const CameraDevice& device, bool detail, CaptureContext& context) {
     EXPECT_EQ(device.deviceId, kDevice.deviceId);
     EXPECT_TRUE(detail);
-    publishFrame(context, 1);
+    context.publish(makeFrame(4, 2, 1, 0));
     waitForStop(context);
   });
   EXPECT_FALSE(capture.running());
@@ -46,7 +42,6 @@ TEST(CameraCapture, StartsIdleAndStreamsUntilStopped) {
   EXPECT_TRUE(capture.running());
   ASSERT_TRUE(eventually([&] { return capture.latestFrame() != nullptr; }));
   EXPECT_EQ(capture.latestFrame()->sequence, 1u);
-  EXPECT_TRUE(capture.running());
 
   const FramePtr held = capture.latestFrame();
   capture.stop();
@@ -60,8 +55,8 @@ TEST(CameraCapture, FailureKeepsTheLastFrameUntilStopAndTheTextUntilTheNextStart
   std::atomic<bool> fail{true};
   CameraCapture capture([&](const CameraDevice&, bool, CaptureContext& context) {
     if (!fail) return waitForStop(context);
-    publishFrame(context, 1);
-    publishFrame(context, 2);
+    context.publish(makeFrame(4, 2, 1, 0));
+    context.publish(makeFrame(4, 2, 2, 0));
     throw std::runtime_error("Camera disconnected or frame capture failed (0x80070015)");
   });
   capture.start(kDevice, false);
@@ -95,16 +90,6 @@ TEST(CameraCapture, StopDuringOpeningRecordsNoError) {
   EXPECT_TRUE(capture.lastError().empty());
 }
 
-TEST(CameraCapture, ErrorTextIsWidenedBytewise) {
-  CameraCapture capture([](const CameraDevice&, bool, CaptureContext&) {
-    throw std::runtime_error("Unsupported camera dimensions");
-  });
-  capture.start(kDevice, true);
-  ASSERT_TRUE(eventually([&] { return !capture.running(); }));
-  EXPECT_EQ(capture.lastError(), L"Unsupported camera dimensions");
-  EXPECT_EQ(capture.latestFrame(), nullptr);
-}
-
 TEST(CameraCapture, RestartPassesThroughStop) {
   std::atomic<int> runs{0};
   std::atomic<int> live{0};
@@ -124,7 +109,6 @@ TEST(CameraCapture, RestartPassesThroughStop) {
 TEST(CameraChoice, CameraSettingIsClampedIntoTheList) {
   EXPECT_EQ(clampCameraIndex(5, 2), 1);
   EXPECT_EQ(clampCameraIndex(-3, 2), 0);
-  EXPECT_EQ(clampCameraIndex(1, 2), 1);
   EXPECT_EQ(clampCameraIndex(4, 0), 0);
 }
 

@@ -1,7 +1,9 @@
 // Camera buffer copies: pitch and stride either way up, padding, and the truncation check.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <cstdlib>
 #include <vector>
 
 #include "camera/frame_copy.h"
@@ -12,64 +14,35 @@ namespace {
 constexpr std::size_t kRowBytes = 8;  // two pixels
 constexpr int kHeight = 3;
 
-// A buffer whose rows are `stride` bytes apart (with padding), each row's bytes equal to
-// its row number in the image, listed bottom-up when `bottomUp`.
+// Rows `stride` bytes apart (padding 0xee), each row's bytes equal to its image row + 1, stored bottom-up on request.
 std::vector<std::uint8_t> buffer(std::size_t stride, bool bottomUp) {
   std::vector<std::uint8_t> bytes(stride * kHeight, 0xee);
   for (int y = 0; y < kHeight; ++y) {
-    const int stored = bottomUp ? kHeight - 1 - y : y;
-    for (std::size_t x = 0; x < kRowBytes; ++x) bytes[stride * stored + x] = static_cast<std::uint8_t>(y + 1);
+    const std::size_t stored = static_cast<std::size_t>(bottomUp ? kHeight - 1 - y : y);
+    std::fill_n(bytes.begin() + static_cast<std::ptrdiff_t>(stride * stored), kRowBytes, std::uint8_t(y + 1));
   }
   return bytes;
 }
 
-std::vector<std::uint8_t> topDown() {
-  std::vector<std::uint8_t> pixels;
-  for (int y = 0; y < kHeight; ++y) pixels.insert(pixels.end(), kRowBytes, static_cast<std::uint8_t>(y + 1));
-  return pixels;
+TEST(CameraFrameCopy, ContiguousBuffersEitherWayUpGiveTopDownPixels) {
+  const std::vector<std::uint8_t> topDown = buffer(kRowBytes, false);
+  for (const std::ptrdiff_t stride : {8, -8, 12, -12}) {
+    SCOPED_TRACE(stride);
+    const auto src = buffer(static_cast<std::size_t>(std::abs(stride)), stride < 0);
+    const std::uint8_t* top = contiguousTopRow(src.data(), src.size(), stride, kRowBytes, kHeight);
+    ASSERT_NE(top, nullptr);
+    std::vector<std::uint8_t> pixels(kRowBytes * kHeight);
+    copyFrameRows(pixels.data(), top, stride, kRowBytes, kHeight);
+    EXPECT_EQ(pixels, topDown);
+  }
 }
 
-std::vector<std::uint8_t> copyContiguous(const std::vector<std::uint8_t>& src, std::size_t length,
-                                         std::ptrdiff_t stride) {
-  std::vector<std::uint8_t> pixels(kRowBytes * kHeight);
-  const std::uint8_t* top = contiguousTopRow(src.data(), length, stride, kRowBytes, kHeight);
-  if (!top) return {};
-  copyFrameRows(pixels.data(), top, stride, kRowBytes, kHeight);
-  return pixels;
-}
-
-TEST(CameraFrameCopy, TopDownAndBottomUpBuffersGiveTopDownPixels) {
-  EXPECT_EQ(copyContiguous(buffer(kRowBytes, false), kRowBytes * kHeight, kRowBytes), topDown());
-  EXPECT_EQ(copyContiguous(buffer(kRowBytes, true), kRowBytes * kHeight, -static_cast<std::ptrdiff_t>(kRowBytes)),
-            topDown());
-}
-
-TEST(CameraFrameCopy, PaddedRowsDropTheirPadding) {
-  EXPECT_EQ(copyContiguous(buffer(12, false), 36, 12), topDown());
-  EXPECT_EQ(copyContiguous(buffer(12, true), 36, -12), topDown());
-}
-
-TEST(CameraFrameCopy, TwoDimensionalPitchMayBeNegative) {
-  // A 2-D buffer hands over its first image row and a pitch; a bottom-up one has a negative pitch.
-  const auto src = buffer(kRowBytes, true);
-  std::vector<std::uint8_t> pixels(kRowBytes * kHeight);
-  copyFrameRows(pixels.data(), src.data() + kRowBytes * (kHeight - 1), -static_cast<std::ptrdiff_t>(kRowBytes),
-                kRowBytes, kHeight);
-  EXPECT_EQ(pixels, topDown());
-}
-
-TEST(CameraFrameCopy, OneByteShortIsTruncated) {
+TEST(CameraFrameCopy, ShortBuffersAreTruncated) {
   const auto src = buffer(kRowBytes, false);
   const std::size_t exact = kRowBytes * kHeight;
-  EXPECT_NE(contiguousTopRow(src.data(), exact, kRowBytes, kRowBytes, kHeight), nullptr);
-  EXPECT_EQ(contiguousTopRow(src.data(), exact - 1, kRowBytes, kRowBytes, kHeight), nullptr);
-  EXPECT_EQ(contiguousTopRow(src.data(), exact - 1, -static_cast<std::ptrdiff_t>(kRowBytes), kRowBytes, kHeight),
-            nullptr);
-  EXPECT_EQ(contiguousTopRow(src.data(), 0, kRowBytes, kRowBytes, kHeight), nullptr);
-}
-
-TEST(CameraFrameCopy, StrideNarrowerThanARowCannotReadPastTheBuffer) {
-  const auto src = buffer(kRowBytes, false);
+  EXPECT_EQ(contiguousTopRow(src.data(), exact - 1, 8, kRowBytes, kHeight), nullptr);
+  EXPECT_EQ(contiguousTopRow(src.data(), exact - 1, -8, kRowBytes, kHeight), nullptr);
+  EXPECT_EQ(contiguousTopRow(src.data(), 0, 8, kRowBytes, kHeight), nullptr);
   // |stride| * height = 12 fits in 14 bytes, but the last row would end at 8 + 8 = 16.
   EXPECT_EQ(contiguousTopRow(src.data(), 14, 4, kRowBytes, kHeight), nullptr);
   EXPECT_EQ(contiguousTopRow(src.data(), 7, 0, kRowBytes, kHeight), nullptr);

@@ -14,8 +14,6 @@ using Rect = std::array<std::int32_t, 4>;
 const DisplayList kTwoMonitors{{{0, 0, 1920, 1080}, displayName(0, {0, 0, 1920, 1080}, true)},
                                {{-2560, 0, 0, 1440}, displayName(1, {-2560, 0, 0, 1440}, false)}};
 const VirtualScreen kTwoMonitorScreen{-2560, 0, 4480, 1440};
-const DisplayList kOneMonitor{{{0, 0, 1920, 1080}, displayName(0, {0, 0, 1920, 1080}, true)}};
-const VirtualScreen kOneMonitorScreen{0, 0, 1920, 1080};
 
 Settings withDisplay(int display, int allDisplays) {
   Settings settings;
@@ -24,52 +22,27 @@ Settings withDisplay(int display, int allDisplays) {
   return settings;
 }
 
-class DisplayGeometry : public ::testing::Test {
- protected:
-  void apply(const DisplayList& displays, const VirtualScreen& screen, std::uint32_t dpi = 96) {
-    applyDisplaySelection(settings, displays, screen, dpi, gate);
-  }
-  test::RecordingSink sink;
-  InputGate gate{sink, [] { return std::uint64_t{100000}; }};
-  Settings settings;
-};
-
-TEST(DisplayNames, SizeSeparatorsAndMainMarker) {
+TEST(DisplayChoice, NamesAndTheAllDisplaysItemOnlyWithSeveralMonitors) {
   EXPECT_EQ(kTwoMonitors[0].name, L"Display 1  \u00b7  1920 \u00d7 1080 (main)");
-  EXPECT_EQ(kTwoMonitors[1].name, L"Display 2  \u00b7  2560 \u00d7 1440");
   EXPECT_EQ(displayName(11, {-100, -50, 1180, 974}, false), L"Display 12  \u00b7  1280 \u00d7 1024");
-}
-
-TEST(DisplayChoice, AllDisplaysItemOnlyWithSeveralMonitors) {
   EXPECT_EQ(displayChoiceItems(kTwoMonitors),
-            (std::vector<std::wstring>{kTwoMonitors[0].name, kTwoMonitors[1].name,
+            (std::vector<std::wstring>{kTwoMonitors[0].name, L"Display 2  \u00b7  2560 \u00d7 1440",
                                        L"All displays \u2014 entire desktop"}));
-  EXPECT_EQ(displayChoiceItems(kOneMonitor), std::vector<std::wstring>{kOneMonitor[0].name});
-  EXPECT_TRUE(displayChoiceItems({}).empty());
+  EXPECT_EQ(displayChoiceItems({kTwoMonitors[0]}), std::vector<std::wstring>{kTwoMonitors[0].name});
 }
 
 TEST(DisplayChoice, ClampingAtWindowCreation) {
-  Settings settings = withDisplay(5, 0);
-  EXPECT_EQ(clampDisplaySelection(settings, 2), 1);
-  EXPECT_EQ(settings.Display, 1);
-
-  settings = withDisplay(-4, 0);
-  EXPECT_EQ(clampDisplaySelection(settings, 2), 0);
-  EXPECT_EQ(settings.Display, 0);
-
-  settings = withDisplay(1, 1);
-  EXPECT_EQ(clampDisplaySelection(settings, 2), 2);  // the All displays item
-  EXPECT_EQ(settings.AllDisplays, 1);
-
-  settings = withDisplay(1, 1);
-  EXPECT_EQ(clampDisplaySelection(settings, 1), 0);
-  EXPECT_EQ(settings.AllDisplays, 0);
-  EXPECT_EQ(settings.Display, 0);
-
-  settings = withDisplay(3, 1);
-  EXPECT_EQ(clampDisplaySelection(settings, 0), 0);
-  EXPECT_EQ(settings.AllDisplays, 0);
-  EXPECT_EQ(settings.Display, 0);
+  const struct {
+    int display, allDisplays, count;
+    int item, clampedDisplay, clampedAll;
+  } cases[] = {{5, 0, 2, 1, 1, 0}, {-4, 0, 2, 0, 0, 0}, {1, 1, 2, 2, 1, 1}, {1, 1, 1, 0, 0, 0}, {3, 1, 0, 0, 0, 0}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(::testing::Message() << c.display << "," << c.allDisplays << " of " << c.count);
+    Settings settings = withDisplay(c.display, c.allDisplays);
+    EXPECT_EQ(clampDisplaySelection(settings, c.count), c.item);
+    EXPECT_EQ(settings.Display, c.clampedDisplay);
+    EXPECT_EQ(settings.AllDisplays, c.clampedAll);
+  }
 }
 
 TEST(DisplayChoice, PickingAllDisplaysKeepsTheMonitorChosenBefore) {
@@ -80,43 +53,29 @@ TEST(DisplayChoice, PickingAllDisplaysKeepsTheMonitorChosenBefore) {
   pickDisplayItem(settings, 0, 2);
   EXPECT_EQ(settings.AllDisplays, 0);
   EXPECT_EQ(settings.Display, 0);
-  pickDisplayItem(settings, -1, 2);
-  EXPECT_EQ(settings.Display, 0);
 }
 
-TEST(DisplayTarget, MonitorOrVirtualScreen) {
-  EXPECT_EQ(targetDesktopRect(withDisplay(1, 0), kTwoMonitors, kTwoMonitorScreen), (DesktopRect{-2560, 0, 0, 1440}));
-  EXPECT_EQ(targetDesktopRect(withDisplay(0, 1), kTwoMonitors, kTwoMonitorScreen), (DesktopRect{-2560, 0, 1920, 1440}));
-  EXPECT_EQ(targetDesktopRect(withDisplay(0, 0), {}, {10, 20, 800, 600}), (DesktopRect{10, 20, 810, 620}));
-}
-
-TEST_F(DisplayGeometry, AllDisplaysPlacesTheChosenMonitorInsideTheDesktop) {
-  settings = withDisplay(0, 1);
-  apply(kTwoMonitors, kTwoMonitorScreen, 144);
+TEST(DisplayGeometry, TargetRectangleAndDerivedSettings) {
+  test::RecordingSink sink;
+  InputGate gate{sink, [] { return std::uint64_t{100000}; }};
+  Settings settings = withDisplay(0, 1);
+  applyDisplaySelection(settings, kTwoMonitors, kTwoMonitorScreen, 144, gate);
   EXPECT_EQ(sink.target, (DesktopRect{-2560, 0, 1920, 1440}));
   EXPECT_EQ(settings.targetWidth, 4480);
   EXPECT_EQ(settings.targetHeight, 1440);
   EXPECT_FLOAT_EQ(settings.dpiScale, 1.5f);
   EXPECT_EQ(settings.displayRectInTarget, (Rect{2560, 0, 4480, 1080}));
-}
 
-TEST_F(DisplayGeometry, SingleDisplayAgainRestoresItsOwnRectangle) {
-  settings = withDisplay(1, 1);
-  apply(kTwoMonitors, kTwoMonitorScreen);
-  EXPECT_EQ(settings.displayRectInTarget, (Rect{0, 0, 2560, 1440}));
   pickDisplayItem(settings, 1, 2);
-  apply(kTwoMonitors, kTwoMonitorScreen);
+  applyDisplaySelection(settings, kTwoMonitors, kTwoMonitorScreen, 96, gate);
   EXPECT_EQ(sink.target, (DesktopRect{-2560, 0, 0, 1440}));
   EXPECT_EQ(settings.targetWidth, 2560);
-  EXPECT_EQ(settings.targetHeight, 1440);
   EXPECT_FLOAT_EQ(settings.dpiScale, 1.0f);
   EXPECT_EQ(settings.displayRectInTarget, (Rect{0, 0, 2560, 1440}));
-}
 
-TEST_F(DisplayGeometry, NoMonitorsFallsBackToTheVirtualScreen) {
-  apply({}, {-5, 7, 1024, 768});
+  // No monitors: the virtual screen.
+  applyDisplaySelection(settings, {}, {-5, 7, 1024, 768}, 96, gate);
   EXPECT_EQ(sink.target, (DesktopRect{-5, 7, 1019, 775}));
-  EXPECT_EQ(settings.targetWidth, 1024);
   EXPECT_EQ(settings.displayRectInTarget, (Rect{0, 0, 1024, 768}));
 }
 

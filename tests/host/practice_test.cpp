@@ -78,18 +78,24 @@ TEST_F(Practice, StepsFollowTheCatalogForPointerActionsOnly) {
   gestures[kActionScroll] = 2;
   gestures[8] = 5;  // Copy never gets a step
   start(gestures);
-  const PracticeState started = state();
-  ASSERT_EQ(started.stepCount, 2);
-  EXPECT_EQ(started.steps[0], kActionClick);
-  EXPECT_EQ(started.steps[1], kActionScroll);
-  EXPECT_EQ(started.currentAction, kActionClick);
+  ASSERT_EQ(state().stepCount, 2);
+  EXPECT_EQ(state().steps[0], kActionClick);
+  EXPECT_EQ(state().steps[1], kActionScroll);
   EXPECT_EQ(prompt(), L"Point to aim. Hold your chosen pose while the circle fills.");
 }
 
-TEST_F(Practice, WithoutPointerActionsItStartsWithTheRestStep) {
+TEST_F(Practice, WithoutPointerActionsItStartsWithTheRestStepAndResetEndsIt) {
   start(Gestures{});
   EXPECT_TRUE(state().inRestStep());
   EXPECT_EQ(prompt(), L"Open your hand, as shown below, and hold briefly to rest.");
+  frame(kOffTarget, {}, kPoseOpenHand);
+  frame(kOffTarget, {}, kPoseOpenHand);
+  EXPECT_GT(state().restProgress, 0.0f);
+  frame(kOffTarget, {}, kPoseOneFinger);
+  EXPECT_FLOAT_EQ(state().restProgress, 0.0f) << "any other pose clears the rest hold";
+  engine.resetPractice();
+  EXPECT_FALSE(state().active);
+  EXPECT_EQ(prompt(), L"Point at the large circle to begin.");
 }
 
 TEST_F(Practice, AWholeSessionThroughEveryStepType) {
@@ -156,15 +162,6 @@ TEST_F(Practice, AWholeSessionThroughEveryStepType) {
   EXPECT_EQ(prompt(), L"All steps complete. Finish practice when you are ready.");
 }
 
-TEST_F(Practice, AnyOtherPoseClearsTheRestHold) {
-  start(Gestures{});
-  frame(kOffTarget, {}, kPoseOpenHand);
-  frame(kOffTarget, {}, kPoseOpenHand);
-  EXPECT_GT(state().restProgress, 0.0f);
-  frame(kOffTarget, {}, kPoseOneFinger);
-  EXPECT_FLOAT_EQ(state().restProgress, 0.0f);
-}
-
 TEST_F(Practice, AClick014OfASquareAreaAwayMisses) {
   engine.startPractice(now, 200, 200, Gestures{});
   engine.practiceMouseClick(target(0), now);
@@ -214,8 +211,12 @@ TEST_F(Practice, LosingTheHandLetsGoOfTheGrab) {
   EXPECT_FALSE(state().pointerValid);
 }
 
-TEST_F(Practice, IgnoresStaleRepeatedAdjustmentAndOutOfRangeOutputs) {
+TEST_F(Practice, IgnoresEarlyStaleRepeatedAdjustmentAndOutOfRangeOutputs) {
+  send(test::handOutput(now, {{ActionKind::LeftClick}}), target(0), kPoseOneFinger);
+  EXPECT_FALSE(state().active) << "not started";
   start();
+  send(test::handOutput(now - 100, {{ActionKind::LeftClick}}), target(0), kPoseOneFinger);
+  EXPECT_EQ(state().result, PracticeResult::None) << "from before the start";
   frame(target(0), {ActionKind::LeftClick});
   wait(1100);
   const PracticeState before = state();
@@ -223,35 +224,14 @@ TEST_F(Practice, IgnoresStaleRepeatedAdjustmentAndOutOfRangeOutputs) {
   ControlOutput repeated = test::handOutput(now, {{ActionKind::LeftClick}});
   repeated.sequence = sequence;  // already seen
   engine.practiceOnOutput(repeated, now);
-  ControlOutput stale = test::handOutput(now - 251, {{ActionKind::RightClick}});
-  send(stale, target(1), kPoseTwoFingers);
+  send(test::handOutput(now - 251, {{ActionKind::RightClick}}), target(1), kPoseTwoFingers);
   ControlOutput adjusting = test::handOutput(now, {{ActionKind::RightClick}});
   adjusting.adjustment.runId = 7;
   send(adjusting, target(1), kPoseTwoFingers);
-  ControlOutput outside = test::handOutput(now, {moveAction({1.2f, 0.5f}), {ActionKind::RightClick}});
-  send(outside, target(1), kPoseTwoFingers);
+  send(test::handOutput(now, {moveAction({1.2f, 0.5f}), {ActionKind::RightClick}}), target(1), kPoseTwoFingers);
   EXPECT_EQ(state().handHits, before.handHits);
   EXPECT_EQ(state().targetIndex, before.targetIndex);
   EXPECT_FALSE(state().pointerValid);
-}
-
-TEST_F(Practice, OutputsBeforeTheStartOrWhileInactiveAreIgnored) {
-  ControlOutput early = test::handOutput(now, {{ActionKind::LeftClick}});
-  send(early, target(0), kPoseOneFinger);
-  EXPECT_FALSE(state().active);
-  start();
-  ControlOutput before = test::handOutput(now - 100, {{ActionKind::LeftClick}});
-  send(before, target(0), kPoseOneFinger);
-  EXPECT_EQ(state().result, PracticeResult::None);
-}
-
-TEST_F(Practice, TheAreaFollowsEachOutputsReachRectangle) {
-  start();
-  ControlOutput output = test::handOutput(now);
-  output.reachRect = {0.25f, 0.25f, 0.75f, 0.75f};
-  send(output, kOffTarget, kPoseOneFinger);
-  EXPECT_EQ(state().areaWidth, 163);   // round(324 × 0.5) + 1
-  EXPECT_EQ(state().areaHeight, 123);  // round(243 × 0.5) + 1
 }
 
 TEST_F(Practice, PaintingExpiresALostHand) {
@@ -260,13 +240,6 @@ TEST_F(Practice, PaintingExpiresALostHand) {
   EXPECT_TRUE(state().pointerValid);
   wait(251);
   EXPECT_FALSE(state().pointerValid);
-}
-
-TEST_F(Practice, ResetEndsPractice) {
-  start();
-  engine.resetPractice();
-  EXPECT_FALSE(state().active);
-  EXPECT_EQ(prompt(), L"Point at the large circle to begin.");
 }
 
 }  // namespace

@@ -2,7 +2,6 @@
 // rules, the saved file's keys and rounding, and a fuzzed loader.
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <limits>
 #include <random>
 #include <string>
@@ -19,12 +18,16 @@ namespace {
 
 using test::TempDir;
 
+constexpr float kNan = std::numeric_limits<float>::quiet_NaN();
+constexpr float kInf = std::numeric_limits<float>::infinity();
+
 class SettingsFile : public ::testing::Test {
  protected:
   LoadedSettings load(const std::string& text) {
     test::writeFile(file, text);
     return loadSettings(store);
   }
+  Settings loadSection(const std::string& keys) { return load("[Velmora]\n" + keys).settings; }
   std::string save(const Settings& settings, const std::vector<std::wstring>& cameras = {L"cam0"}) {
     saveSettings(store, settings, cameras);
     return test::readFile(file);
@@ -38,74 +41,41 @@ class SettingsFile : public ::testing::Test {
   IniStore store{file};
 };
 
-TEST_F(SettingsFile, MissingFileGivesTheDefaults) {
+TEST_F(SettingsFile, MissingFileGivesTheDefaultsAndIsNotCreated) {
   const LoadedSettings loaded = loadSettings(store);
-  const Settings& s = loaded.settings;
-  EXPECT_TRUE(s == Settings{});
-  EXPECT_TRUE(s.Mirror);
-  EXPECT_TRUE(s.Preview);
-  EXPECT_EQ(s.PointerFeel, 0);
-  EXPECT_FLOAT_EQ(s.pointerSmoothing, 0.18f);
-  EXPECT_FLOAT_EQ(s.Margin, 0.15f);
-  EXPECT_EQ(s.Camera, 0);
-  EXPECT_EQ(s.Display, 0);
-  EXPECT_EQ(s.AllDisplays, 0);
-  EXPECT_EQ(s.ClickWait, 1000);
-  EXPECT_EQ(s.DistanceMode, 0);
-  EXPECT_FALSE(s.GestureReference);
-  EXPECT_FALSE(s.ReachVersion);
-  EXPECT_EQ(s.ReachLeft, 0.075f);
-  EXPECT_EQ(s.ReachBottom, 0.925f);
-  EXPECT_EQ(s.ReachPalm, 0.0f);
-  EXPECT_EQ(s.gestures, (Gestures{0, 1, 2, 3, 4, 2, 0, 0, 0, 0, 0, 0}));
-  EXPECT_EQ(s.targetWidth, 1920);
-  EXPECT_EQ(s.holdRadius, 48.0f);
-  EXPECT_EQ(s.postClickRadius, 45.0f);
+  EXPECT_TRUE(loaded.settings == Settings{});
   EXPECT_TRUE(loaded.reachMirror);
   EXPECT_EQ(loaded.reachCamera, L"");
   EXPECT_FALSE(std::filesystem::exists(file));
 }
 
-TEST_F(SettingsFile, OutOfRangeValuesAreClamped) {
-  Settings s = load("[Velmora]\nMargin=45\nClickWait=200\nPointerFeel=7\nDistanceMode=2\n").settings;
+TEST_F(SettingsFile, ValuesAreClampedAndReadAsTheWindowsFunctionsReadThem) {
+  Settings s = loadSection("Margin=45\nClickWait=200\nPointerFeel=7\nDistanceMode=2\nCamera=-3\nDisplay=12\n");
   EXPECT_FLOAT_EQ(s.Margin, 0.30f);
   EXPECT_EQ(s.ClickWait, 700);
   EXPECT_EQ(s.PointerFeel, 2);
-  EXPECT_FLOAT_EQ(s.pointerSmoothing, 1.0f);
+  EXPECT_FLOAT_EQ(s.pointerSmoothing, kPointerFeelOptions[2].smoothing);
   EXPECT_EQ(s.DistanceMode, 0);
-  EXPECT_TRUE(has(save(s), "Margin=30"));
+  EXPECT_EQ(s.Camera, -3);  // indexes are kept as read for their lists to clamp
+  EXPECT_EQ(s.Display, 12);
 
-  s = load("[Velmora]\nMargin=-3\nClickWait=5000\nPointerFeel=-1\nDistanceMode=1\n").settings;
+  s = loadSection("Margin=-3\nClickWait=5000\nPointerFeel=-1\nDistanceMode=1\n");
   EXPECT_EQ(s.Margin, 0.0f);
   EXPECT_EQ(s.ClickWait, 1500);
   EXPECT_EQ(s.PointerFeel, 0);
-  EXPECT_FLOAT_EQ(s.pointerSmoothing, 0.18f);
   EXPECT_EQ(s.DistanceMode, 1);
-}
 
-TEST_F(SettingsFile, FlagsAreAnyNonZeroValueAndPreviewIsNeverRead) {
-  const Settings s = load("[Velmora]\nMirror=0\nPreview=0\nAllDisplays=7\nGestureReference=-2\n").settings;
+  // Flags are any non-zero value, Preview is never read, junk reads as 0, huge values wrap.
+  s = load("[Velmora]\nMirror=yes\nPreview=0\nAllDisplays=7\nGestureReference=-2\nMargin=99999999999\n"
+           "ClickWait=0x500\nPointerFeel=\nCamera=  2 cams\n[Other]\nDisplay=4\n")
+          .settings;
   EXPECT_FALSE(s.Mirror);
   EXPECT_TRUE(s.Preview);
   EXPECT_EQ(s.AllDisplays, 1);
   EXPECT_TRUE(s.GestureReference);
-}
-
-TEST_F(SettingsFile, IndexesAreKeptAsReadForTheirListsToClamp) {
-  const Settings s = load("[Velmora]\nCamera=-3\nDisplay=12\n").settings;
-  EXPECT_EQ(s.Camera, -3);
-  EXPECT_EQ(s.Display, 12);
-}
-
-TEST_F(SettingsFile, JunkHugeAndForeignValuesGiveNumbersOrDefaults) {
-  const Settings s = load(
-                         "[Velmora]\nMirror=yes\nMargin=99999999999\nClickWait=0x500\nPointerFeel=\nCamera=  2 cams\n"
-                         "[Other]\nDisplay=4\n")
-                         .settings;
-  EXPECT_FALSE(s.Mirror);              // "yes" reads as 0
-  EXPECT_FLOAT_EQ(s.Margin, 0.30f);    // 1215752191 after wrapping
-  EXPECT_EQ(s.ClickWait, 1280);        // hexadecimal
-  EXPECT_EQ(s.PointerFeel, 0);         // empty: the default
+  EXPECT_FLOAT_EQ(s.Margin, 0.30f);  // 1215752191 after wrapping
+  EXPECT_EQ(s.ClickWait, 1280);      // hexadecimal
+  EXPECT_EQ(s.PointerFeel, 0);       // empty: the default
   EXPECT_EQ(s.Camera, 2);
   EXPECT_EQ(s.Display, 0);  // another section's key
 }
@@ -127,73 +97,54 @@ TEST_F(SettingsFile, AValidStoredAreaIsLoaded) {
 }
 
 TEST_F(SettingsFile, AStoredAreaThatBreaksItsRulesIsForgotten) {
-  const std::string area = "ReachLeft=2000\nReachTop=2000\nReachRight=3300\nReachBottom=7000\nReachPalm=1250\n"
-                           "ReachAspect=13333\n";
   // 0.13 wide: too narrow.
-  Settings s = load("[Velmora]\nReachVersion=1\n" + area).settings;
+  const Settings s = loadSection("ReachVersion=1\nReachLeft=2000\nReachTop=2000\nReachRight=3300\n"
+                                 "ReachBottom=7000\nReachPalm=1250\nReachAspect=13333\n");
+  Settings cleared = s;
+  clearStoredReach(cleared);
+  EXPECT_TRUE(s == cleared);
   EXPECT_FALSE(s.ReachVersion);
-  EXPECT_EQ(storedReach(s).left, 0.075f);
-  EXPECT_EQ(storedReach(s).right, 0.925f);
-  EXPECT_EQ(s.ReachPalm, 0.0f);
-  EXPECT_EQ(s.ReachAspect, 0.0f);
   EXPECT_TRUE(has(save(s), "ReachVersion=0"));
 
-  // Wide enough, but only ReachVersion=1 counts.
+  // Wide enough, but only ReachVersion=1 counts; outside the image, a palm out of range and
+  // numbers far too big do not.
   const std::string wide = "ReachLeft=2000\nReachTop=2000\nReachRight=8000\nReachBottom=7000\nReachPalm=1250\n";
-  EXPECT_TRUE(load("[Velmora]\nReachVersion=1\n" + wide).settings.ReachVersion);
-  EXPECT_FALSE(load("[Velmora]\nReachVersion=2\n" + wide).settings.ReachVersion);
-  EXPECT_FALSE(load("[Velmora]\n" + wide).settings.ReachVersion);
-  // Outside the image, a palm out of range, numbers far too big.
-  for (const std::string bad : {"ReachLeft=-1\n", "ReachBottom=10001\n", "ReachPalm=150\n", "ReachPalm=8000\n",
-                                "ReachRight=2147483647\n"}) {
-    EXPECT_FALSE(load("[Velmora]\nReachVersion=1\n" + bad + wide).settings.ReachVersion) << bad;
+  EXPECT_TRUE(loadSection("ReachVersion=1\n" + wide).ReachVersion);
+  for (const std::string bad : {"ReachVersion=2\n", "", "ReachVersion=1\nReachLeft=-1\n",
+                                "ReachVersion=1\nReachPalm=8000\n", "ReachVersion=1\nReachRight=2147483647\n"}) {
+    EXPECT_FALSE(loadSection(bad + wide).ReachVersion) << bad;
   }
 }
 
 TEST_F(SettingsFile, GestureKeysNeedGesturesVersion1) {
   // Without it the defaults stay, but Scroll=0 still turns Scroll off.
-  Settings s = load("[Velmora]\nScroll=0\nGesture1=5\nGesture5=3\n").settings;
-  Gestures expected = kDefaultGestures;
-  expected[kActionScroll] = 0;
-  EXPECT_EQ(s.gestures, expected);
-
-  s = load("[Velmora]\nGesturesVersion=1\nGesture1=5\nGesture3=0\nGesture5=3\nGesture8=3\n").settings;
+  Gestures noScroll = kDefaultGestures;
+  noScroll[kActionScroll] = 0;
+  EXPECT_EQ(loadSection("Scroll=0\nGesture1=5\nGesture5=3\n").gestures, noScroll);
+  EXPECT_EQ(loadSection("GesturesVersion=1\nScroll=0\nGesture5=6\n").gestures, noScroll);
+  const Settings s = loadSection("GesturesVersion=1\nGesture1=5\nGesture3=0\nGesture5=3\nGesture8=3\n");
   EXPECT_EQ(s.gestures, (Gestures{0, 5, 2, 0, 4, 3, 0, 0, 3, 0, 0, 0}));
   EXPECT_TRUE(has(save(s), "Scroll=1"));
-
-  s = load("[Velmora]\nGesturesVersion=1\nScroll=0\nGesture5=6\n").settings;
-  EXPECT_EQ(s.gestures, expected);
 }
 
 TEST_F(SettingsFile, AGestureTableThatBreaksTheRulesIsReplacedWhole) {
-  // Click and Copy both on Thumb up.
-  Settings s = load("[Velmora]\nGesturesVersion=1\nGesture1=5\nGesture2=6\nGesture8=5\n").settings;
-  EXPECT_EQ(s.gestures, kDefaultGestures);
-  // Otherwise valid changes with one rule broken: not an option, Drag and drop sharing with
-  // Scroll, a pose id that does not exist.
-  for (const std::string bad : {"Gesture1=7\n", "Gesture4=6\nGesture5=6\n", "Gesture9=-1\n"}) {
-    s = load("[Velmora]\nGesturesVersion=1\nGesture2=3\nGesture3=0\n" + bad).settings;
-    EXPECT_EQ(s.gestures, kDefaultGestures) << bad;
+  // Click and Copy both on Thumb up; not an option; Drag and drop sharing with Scroll; no such pose.
+  for (const std::string bad : {"Gesture1=5\nGesture8=5\n", "Gesture1=7\n", "Gesture4=6\nGesture5=6\n",
+                                "Gesture9=-1\n"}) {
+    EXPECT_EQ(loadSection("GesturesVersion=1\nGesture2=3\nGesture3=0\n" + bad).gestures, kDefaultGestures) << bad;
   }
 }
 
 TEST_F(SettingsFile, SaveWritesEveryKeyInOrder) {
   Settings settings;
-  settings.ReachVersion = true;
-  settings.ReachLeft = 0.215f;
-  settings.ReachTop = 0.2125f;
-  settings.ReachRight = 0.785f;
-  settings.ReachBottom = 0.6875f;
-  settings.ReachPalm = 0.125f;
-  settings.ReachAspect = 16.0f / 9.0f;
   settings.Camera = 1;
   EXPECT_EQ(save(settings, {L"cam0", L"cam1"}),
             "[Velmora]\r\nMirror=1\r\nPreview=1\r\nScroll=1\r\nPointerFeel=0\r\nMargin=15\r\nCamera=1\r\n"
             "Display=0\r\nAllDisplays=0\r\nClickWait=1000\r\nDistanceMode=0\r\nGestureReference=0\r\n"
             "GesturesVersion=1\r\nGesture1=1\r\nGesture2=2\r\nGesture3=3\r\nGesture4=4\r\nGesture5=2\r\n"
             "Gesture6=0\r\nGesture7=0\r\nGesture8=0\r\nGesture9=0\r\nGesture10=0\r\nGesture11=0\r\n"
-            "ReachVersion=1\r\nReachLeft=2150\r\nReachTop=2125\r\nReachRight=7850\r\nReachBottom=6875\r\n"
-            "ReachPalm=1250\r\nReachAspect=17778\r\nReachMirror=1\r\nReachCamera=cam1\r\n");
+            "ReachVersion=0\r\nReachLeft=750\r\nReachTop=750\r\nReachRight=9250\r\nReachBottom=9250\r\n"
+            "ReachPalm=0\r\nReachAspect=0\r\nReachMirror=1\r\nReachCamera=cam1\r\n");
 }
 
 TEST_F(SettingsFile, SavingWithNoSuchCameraKeepsTheStoredCamera) {
@@ -206,89 +157,50 @@ TEST_F(SettingsFile, SavingWithNoSuchCameraKeepsTheStoredCamera) {
   EXPECT_TRUE(has(save(settings, {L"cam0"}), "ReachCamera=cam0"));
 }
 
-TEST_F(SettingsFile, FractionsAreRoundedToTheNearestStoredUnit) {
-  Settings settings;
-  settings.Margin = 0.155f;        // 15.5 + 0.5, truncated
-  settings.ReachLeft = 0.21249f;   // 2124.9
-  settings.ReachTop = -0.00016f;   // -1.6
-  settings.ReachPalm = 0.123449f;  // 1234.49
-  const std::string text = save(settings);
-  EXPECT_TRUE(has(text, "Margin=16"));
-  EXPECT_TRUE(has(text, "ReachLeft=2125"));
-  EXPECT_TRUE(has(text, "ReachTop=-2"));
-  EXPECT_TRUE(has(text, "ReachPalm=1234"));
-}
-
-TEST_F(SettingsFile, NonFiniteValuesSaveAsNumbersAndLoadAsDefaults) {
+TEST_F(SettingsFile, FractionsAreRoundedToTheNearestStoredUnitAndNonFiniteOnesPinned) {
   Settings settings;
   settings.ReachVersion = true;
-  settings.ReachLeft = std::numeric_limits<float>::quiet_NaN();
-  settings.ReachRight = std::numeric_limits<float>::infinity();
-  settings.ReachTop = -std::numeric_limits<float>::infinity();
-  settings.Margin = std::numeric_limits<float>::quiet_NaN();
-  const std::string text = save(settings);
-  EXPECT_TRUE(has(text, "ReachVersion=0"));
-  EXPECT_TRUE(has(text, "ReachLeft=0"));
-  EXPECT_TRUE(has(text, "ReachRight=2147483647"));
+  settings.Margin = 0.155f;           // 15.5 + 0.5, truncated
+  settings.ReachLeft = 0.21249f;      // 2124.9
+  settings.ReachTop = -0.00016f;      // -1.6
+  settings.ReachPalm = 0.123449f;     // 1234.49
+  settings.ReachAspect = 16.0f / 9.0f;
+  settings.ReachRight = kInf;
+  settings.ReachBottom = kNan;
+  std::string text = save(settings);
+  for (const char* line : {"Margin=16", "ReachLeft=2125", "ReachTop=-2", "ReachPalm=1234", "ReachAspect=17778",
+                           "ReachVersion=0", "ReachRight=2147483647", "ReachBottom=0"}) {
+    EXPECT_TRUE(has(text, line)) << line;
+  }
+  settings.ReachTop = -kInf;
+  settings.Margin = kNan;
+  text = save(settings);
   EXPECT_TRUE(has(text, "ReachTop=-2147483648"));
   EXPECT_TRUE(has(text, "Margin=0"));
-  const Settings loaded = loadSettings(store).settings;
-  EXPECT_FALSE(loaded.ReachVersion);
-  EXPECT_EQ(loaded.ReachRight, 0.925f);
-}
-
-TEST_F(SettingsFile, WhatIsSavedLoadsBack) {
-  Settings settings;
-  settings.Mirror = false;
-  settings.PointerFeel = 1;
-  settings.pointerSmoothing = 0.5f;
-  settings.Margin = 0.07f;
-  settings.Camera = 2;
-  settings.Display = 1;
-  settings.AllDisplays = 1;
-  settings.ClickWait = 1300;
-  settings.DistanceMode = 1;
-  settings.GestureReference = true;
-  settings.gestures = {0, 5, 3, 0, 6, 2, 0, 0, 0, 0, 0, 0};
-  settings.ReachVersion = true;
-  settings.ReachLeft = 0.1f;
-  settings.ReachTop = 0.2f;
-  settings.ReachRight = 0.9f;
-  settings.ReachBottom = 0.8f;
-  settings.ReachPalm = 0.2f;
-  settings.ReachAspect = 1.3333f;
-  save(settings, {L"a", L"b", L"third camera"});
-  const LoadedSettings loaded = loadSettings(store);
-  EXPECT_TRUE(loaded.settings == settings);
-  EXPECT_FALSE(loaded.reachMirror);
-  EXPECT_EQ(loaded.reachCamera, L"third camera");
+  EXPECT_FALSE(loadSettings(store).settings.ReachVersion);
 }
 
 TEST(StoredReachRules, EachRuleFromBothSides) {
-  const StoredReach good{false, 0.1f, 0.1f, 0.5f, 0.5f, 0.2f, 0.0f};
-  EXPECT_TRUE(reachValid(good));  // the valid flag and the aspect are not part of the rule
-  const auto with = [&](auto change) {
-    StoredReach reach = good;
-    change(reach);
-    return reachValid(reach);
+  const StoredReach good{false, 0.1f, 0.1f, 0.5f, 0.5f, 0.2f, kNan};  // the flag and the aspect do not count
+  EXPECT_TRUE(reachValid(good));
+  const struct {
+    float StoredReach::*field;
+    float valid;
+    float invalid;
+  } rows[] = {
+      {&StoredReach::left, 0.0f, -0.001f},      {&StoredReach::top, 0.0f, -0.001f},
+      {&StoredReach::right, 1.0f, 1.001f},      {&StoredReach::bottom, 1.0f, 1.001f},
+      {&StoredReach::right, 0.2401f, 0.2399f},  {&StoredReach::bottom, 0.2201f, 0.2199f},
+      {&StoredReach::palm, 0.0151f, 0.015f},    {&StoredReach::palm, 0.799f, 0.8f},
+      {&StoredReach::left, 0.1f, kNan},         {&StoredReach::palm, 0.2f, kInf},
   };
-  EXPECT_TRUE(with([](StoredReach& r) { r.left = 0.0f; }));
-  EXPECT_FALSE(with([](StoredReach& r) { r.left = -0.001f; }));
-  EXPECT_FALSE(with([](StoredReach& r) { r.top = -0.001f; }));
-  EXPECT_TRUE(with([](StoredReach& r) { r.right = 1.0f; }));
-  EXPECT_FALSE(with([](StoredReach& r) { r.right = 1.001f; }));
-  EXPECT_FALSE(with([](StoredReach& r) { r.bottom = 1.001f; }));
-  EXPECT_TRUE(with([](StoredReach& r) { r.right = r.left + 0.1401f; }));
-  EXPECT_FALSE(with([](StoredReach& r) { r.right = r.left + 0.1399f; }));
-  EXPECT_TRUE(with([](StoredReach& r) { r.bottom = r.top + 0.1201f; }));
-  EXPECT_FALSE(with([](StoredReach& r) { r.bottom = r.top + 0.1199f; }));
-  EXPECT_TRUE(with([](StoredReach& r) { r.palm = 0.0151f; }));
-  EXPECT_FALSE(with([](StoredReach& r) { r.palm = 0.015f; }));
-  EXPECT_TRUE(with([](StoredReach& r) { r.palm = 0.799f; }));
-  EXPECT_FALSE(with([](StoredReach& r) { r.palm = 0.8f; }));
-  EXPECT_FALSE(with([](StoredReach& r) { r.left = std::numeric_limits<float>::quiet_NaN(); }));
-  EXPECT_FALSE(with([](StoredReach& r) { r.palm = std::numeric_limits<float>::infinity(); }));
-  EXPECT_TRUE(with([](StoredReach& r) { r.aspect = std::numeric_limits<float>::quiet_NaN(); }));
+  for (const auto& row : rows) {
+    StoredReach reach = good;
+    reach.*row.field = row.valid;
+    EXPECT_TRUE(reachValid(reach)) << row.valid;
+    reach.*row.field = row.invalid;
+    EXPECT_FALSE(reachValid(reach)) << row.invalid;
+  }
 }
 
 // Random hostile files never break the loader's promises, and what it gives saves and loads

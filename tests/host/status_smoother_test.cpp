@@ -27,42 +27,34 @@ class Smoother : public ::testing::Test {
   }
 };
 
-TEST_F(Smoother, ShowsTheFirstTextAtOnce) {
+TEST_F(Smoother, ShowsTheFirstTextAtOnceAndKeepsItAtLeast1500Ms) {
+  const std::int64_t start = now;
   feed(kCloser, true);
   EXPECT_EQ(smoother.shownText, kCloser);
   EXPECT_TRUE(smoother.shownWarning);
-}
-
-TEST_F(Smoother, KeepsAShownTextAtLeast1500Ms) {
-  const std::int64_t start = now;
-  feed(kPoint);
   now += 33;
   feedUntil(start + 1466, kHold);  // stable for far longer than 600 ms, but too soon
-  EXPECT_EQ(smoother.shownText, kPoint);
+  EXPECT_EQ(smoother.shownText, kCloser);
   now = start + 1500;
   feed(kHold);
   EXPECT_EQ(smoother.shownText, kHold);
   EXPECT_EQ(smoother.shownSince, start + 1500);
 }
 
-TEST_F(Smoother, NeedsANewTextStableFor600Ms) {
-  feedUntil(now + 2000, kPoint);
-  const std::int64_t changed = now;
-  feedUntil(changed + 599, kHold);
-  EXPECT_EQ(smoother.shownText, kPoint);
-  now = changed + 600;
-  feed(kHold);
-  EXPECT_EQ(smoother.shownText, kHold);
-}
-
-TEST_F(Smoother, AWarningFlagChangeIsAChangeToo) {
-  feedUntil(now + 2000, kPoint);
-  const std::int64_t changed = now;
-  feedUntil(changed + 500, kPoint, true);
-  EXPECT_FALSE(smoother.shownWarning);
-  now = changed + 600;
-  feed(kPoint, true);
-  EXPECT_TRUE(smoother.shownWarning);
+TEST_F(Smoother, NeedsANewTextOrWarningFlagStableFor600Ms) {
+  for (const bool warning : {false, true}) {
+    const std::wstring text = warning ? kPoint : kHold;
+    smoother.reset();
+    feedUntil(now + 2000, kPoint);
+    const std::int64_t changed = now;
+    feedUntil(changed + 599, text, warning);
+    EXPECT_EQ(smoother.shownText, kPoint);
+    EXPECT_FALSE(smoother.shownWarning);
+    now = changed + 600;
+    feed(text, warning);
+    EXPECT_EQ(smoother.shownText, text);
+    EXPECT_EQ(smoother.shownWarning, warning);
+  }
 }
 
 TEST_F(Smoother, AlternatingTextsNeverReplaceTheShownOne) {
@@ -117,14 +109,6 @@ TEST_F(Smoother, AGapOver2400MsOrTimeGoingBackShowsTheNewTextAtOnce) {
   feed(kCloser, true);
   EXPECT_EQ(smoother.shownText, kCloser);
   now -= 10;
-  feed(kHold);
-  EXPECT_EQ(smoother.shownText, kHold);
-}
-
-TEST_F(Smoother, ResetForgetsTheShownText) {
-  feed(kPoint);
-  smoother.reset();
-  now += 33;
   feed(kHold);
   EXPECT_EQ(smoother.shownText, kHold);
 }

@@ -65,10 +65,7 @@ class WorkerWithModels : public ::testing::Test {
     camera.publish(image, clock.tickMs());
     ASSERT_TRUE(clock.turn());
   }
-  bool movedThePointer() {
-    const std::string performed = sink.takeTexts();
-    return performed.find("Move:") != std::string::npos;
-  }
+  bool movedThePointer() { return sink.takeTexts().find("Move:") != std::string::npos; }
 };
 
 TEST_F(WorkerWithModels, EngagesOnAPointingHandAndStartsAfreshAfterAnInterruption) {
@@ -80,9 +77,7 @@ TEST_F(WorkerWithModels, EngagesOnAPointingHandAndStartsAfreshAfterAnInterruptio
 
   for (int i = 0; i < 15; ++i) frame(kPointing);  // half a second of pointing
   const ControlOutput output = published();
-  EXPECT_TRUE(output.handPresent);
   EXPECT_EQ(output.pose, kPoseOneFinger);
-  EXPECT_TRUE(output.landmarks.has_value());
   EXPECT_TRUE(output.pointerActive);
   EXPECT_FALSE(output.feedbackText.empty());
   EXPECT_TRUE(movedThePointer()) << "control engaged";

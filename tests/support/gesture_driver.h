@@ -40,14 +40,13 @@ class GestureDriver {
   }
   ControlOutput after(std::int64_t ms, const HandObservation& observation) { return at(now + ms, observation); }
 
-  // Frames every `stepMs` until `now + ms` (the last one exactly then); the last output, with the
+  // Frames every 20 ms until `now + ms` (the last one exactly then); the last output, with the
   // actions of every frame in `actions` when given.
-  ControlOutput keep(const HandObservation& observation, std::int64_t ms, std::string* actions = nullptr,
-                     std::int64_t stepMs = 20) {
+  ControlOutput keep(const HandObservation& observation, std::int64_t ms, std::string* actions = nullptr) {
     const std::int64_t end = now + ms;
     ControlOutput output;
     while (now < end) {
-      output = at(std::min(now + stepMs, end), observation);
+      output = at(std::min(now + 20, end), observation);
       if (actions) *actions += (actions->empty() || output.actions.empty() ? "" : " ") + kinds(output);
     }
     return output;

@@ -5,6 +5,7 @@
 #include <array>
 #include <cmath>
 #include <numbers>
+#include <utility>
 
 #include "control/poses.h"
 #include "tracking/hand_observation.h"
@@ -31,31 +32,18 @@ class HandBuilder {
 
   // The usual shape of pose 1..7 (0 gives a pinch: pointing with the thumb on the index tip).
   static HandBuilder pose(int id) {
-    switch (id) {
-      case kPoseOneFinger:
-        return {kIndexBit, Thumb::Folded};
-      case kPoseTwoFingers:
-        return {kIndexBit | kMiddleBit, Thumb::Folded};
-      case kPoseThreeFingers:
-        return {kIndexBit | kMiddleBit | kRingBit, Thumb::Folded};
-      case kPoseClosedFist:
-        return {0, Thumb::Folded};
-      case kPoseThumbUp:
-        return {0, Thumb::Out};
-      case kPoseIndexLittle:
-        return {kIndexBit | kLittleBit, Thumb::Folded};
-      case kPoseOpenHand:
-        return {kIndexBit | kMiddleBit | kRingBit | kLittleBit, Thumb::Out};
-      default:
-        return {kIndexBit, Thumb::Pinch};
-    }
+    constexpr std::array<std::pair<int, Thumb>, 8> kShapes{{{kIndexBit, Thumb::Pinch},
+                                                            {kIndexBit, Thumb::Folded},
+                                                            {kIndexBit | kMiddleBit, Thumb::Folded},
+                                                            {kIndexBit | kMiddleBit | kRingBit, Thumb::Folded},
+                                                            {0, Thumb::Folded},
+                                                            {0, Thumb::Out},
+                                                            {kIndexBit | kLittleBit, Thumb::Folded},
+                                                            {15, Thumb::Out}}};
+    const auto& [fingers, thumb] = kShapes[id >= 1 && id <= 7 ? static_cast<std::size_t>(id) : 0];
+    return {fingers, thumb};
   }
   static HandBuilder pointing() { return pose(kPoseOneFinger); }
-  static HandBuilder twoFingers() { return pose(kPoseTwoFingers); }
-  static HandBuilder threeFingers() { return pose(kPoseThreeFingers); }
-  static HandBuilder fist() { return pose(kPoseClosedFist); }
-  static HandBuilder thumbUp() { return pose(kPoseThumbUp); }
-  static HandBuilder indexLittle() { return pose(kPoseIndexLittle); }
   static HandBuilder open() { return pose(kPoseOpenHand); }
 
   HandBuilder& palm(float pixels) {

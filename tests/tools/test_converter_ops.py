@@ -111,10 +111,8 @@ class ConvolutionTest(ConverterTestCase):
                 self.check(b, b.conv(b.input(1, *size, 3), 4, kernel, padding=padding, stride_h=strides[0],
                                      stride_w=strides[1], dilation_h_factor=dilation, dilation_w_factor=dilation,
                                      fused_activation_function=activation))
-
-    def test_conv_2d_without_bias(self):
         b = GraphBuilder()
-        self.check(b, b.conv(b.input(1, 6, 5, 3), 7, (3, 3), bias=False, padding="SAME"))
+        self.check(b, b.conv(b.input(1, 6, 5, 3), 7, (3, 3), bias=False, padding="SAME"))  # without bias
 
     def test_depthwise_conv_2d(self):
         for multiplier in (1, 2):
@@ -242,27 +240,14 @@ class LayoutChangeTest(ConverterTestCase):
 
 
 class RejectionTest(unittest.TestCase):
-    def convert_single(self, operator, tensors):
-        return to_onnx(Graph(tensors, [0], [len(tensors) - 1], [operator]))
-
-    def test_unsupported_operator_is_named(self):
-        tensors = [Tensor("x", (1, 4), np.dtype(np.float32)), Tensor("y", (1, 4), np.dtype(np.float32))]
-        with self.assertRaisesRegex(UnsupportedError, "SOFTMAX"):
-            self.convert_single(Operator("SOFTMAX", [0], [1]), tensors)
-
-    def test_unsupported_fused_activation_is_named(self):
-        tensors = [Tensor("x", (1, 4), np.dtype(np.float32)), Tensor("y", (1, 4), np.dtype(np.float32))]
-        with self.assertRaisesRegex(UnsupportedError, "SIGN_BIT"):
-            self.convert_single(Operator("ADD", [0, 0], [1], {"fused_activation_function": "SIGN_BIT"}), tensors)
-
-    def test_dequantize_of_activation(self):
-        tensors = [Tensor("x", (1, 4), np.dtype(np.float16)), Tensor("y", (1, 4), np.dtype(np.float32))]
-        with self.assertRaisesRegex(UnsupportedError, "DEQUANTIZE"):
-            self.convert_single(Operator("DEQUANTIZE", [0], [1]), tensors)
-
-    def test_quantised_tensors(self):
-        quantization = (np.array([0.5], np.float32), np.array([3]))
-        tensors = [Tensor("x", (1, 4), np.dtype(np.int8), quantization=quantization),
-                   Tensor("y", (1, 4), np.dtype(np.float32))]
-        with self.assertRaisesRegex(UnsupportedError, "quantised"):
-            self.convert_single(Operator("DEQUANTIZE", [0], [1]), tensors)
+    def test_unconvertible_graphs_name_the_reason(self):
+        float16, float32 = np.dtype(np.float16), np.dtype(np.float32)
+        quantised = Tensor("x", (1, 4), np.dtype(np.int8), quantization=(np.array([0.5], np.float32), np.array([3])))
+        for reason, source, operator in [
+                ("SOFTMAX", Tensor("x", (1, 4), float32), Operator("SOFTMAX", [0], [1])),
+                ("SIGN_BIT", Tensor("x", (1, 4), float32),
+                 Operator("ADD", [0, 0], [1], {"fused_activation_function": "SIGN_BIT"})),
+                ("DEQUANTIZE", Tensor("x", (1, 4), float16), Operator("DEQUANTIZE", [0], [1])),  # of an activation
+                ("quantised", quantised, Operator("DEQUANTIZE", [0], [1]))]:
+            with self.subTest(reason), self.assertRaisesRegex(UnsupportedError, reason):
+                to_onnx(Graph([source, Tensor("y", (1, 4), float32)], [0], [1], [operator]))

@@ -4,7 +4,6 @@
 
 #include <random>
 #include <string>
-#include <vector>
 
 #include "app/ini_store.h"
 #include "app/profile_store.h"
@@ -19,29 +18,29 @@ namespace {
 
 using test::TempDir;
 
-TEST(ProfileStores, ReadIntegersAlike) {
-  const TempDir dir;
-  int n = 0;
-  for (const test::IntegerCase& c : test::integerCases()) {
-    const auto file = dir / ("int" + std::to_string(n++) + ".ini");
-    test::writeFile(file, "[Velmora]\r\nA=" + c.value + "\r\n");
-    EXPECT_EQ(ProfileStore(file).readInt(L"Velmora", L"A", 77), c.expected) << "private profile, A=" << c.value;
-    EXPECT_EQ(IniStore(file).readInt(L"Velmora", L"A", 77), c.expected) << "INI store, A=" << c.value;
-  }
-}
-
 TEST(ProfileStores, ReadFilesAlike) {
   const TempDir dir;
   int n = 0;
-  for (const test::ReadCase& c : test::readCases()) {
+  const auto check = [&](const std::string& bytes, const std::wstring& section, const std::wstring& key,
+                         const std::wstring* expectedString, int expectedInt, const std::string& title) {
     const auto file = dir / ("read" + std::to_string(n++) + ".ini");
-    test::writeFile(file, c.file);
+    test::writeFile(file, bytes);
     const ProfileStore profile(file);
     const IniStore ini(file);
-    EXPECT_EQ(profile.readString(c.section, c.key, L"dflt"), c.expectedString) << "private profile: " << c.title;
-    EXPECT_EQ(ini.readString(c.section, c.key, L"dflt"), c.expectedString) << "INI store: " << c.title;
-    EXPECT_EQ(profile.readInt(c.section, c.key, 77), c.expectedInt) << "private profile: " << c.title;
-    EXPECT_EQ(ini.readInt(c.section, c.key, 77), c.expectedInt) << "INI store: " << c.title;
+    const ISettingsStore* stores[] = {&profile, &ini};
+    for (const ISettingsStore* store : stores) {
+      const char* name = store == &ini ? "INI store: " : "private profile: ";
+      if (expectedString) {
+        EXPECT_EQ(store->readString(section, key, L"dflt"), *expectedString) << name << title;
+      }
+      EXPECT_EQ(store->readInt(section, key, 77), expectedInt) << name << title;
+    }
+  };
+  for (const test::IntegerCase& c : test::integerCases()) {
+    check("[Velmora]\r\nA=" + c.value + "\r\n", L"Velmora", L"A", nullptr, c.expected, "A=" + c.value);
+  }
+  for (const test::ReadCase& c : test::readCases()) {
+    check(c.file, c.section, c.key, &c.expectedString, c.expectedInt, c.title);
   }
 }
 
@@ -49,35 +48,24 @@ TEST(ProfileStores, WriteFilesAlike) {
   const TempDir dir;
   int n = 0;
   for (const test::WriteCase& c : test::writeCases()) {
-    const auto profileFile = dir / ("profile" + std::to_string(n) + ".ini");
-    const auto iniFile = dir / ("ini" + std::to_string(n++) + ".ini");
-    if (c.fileExists) {
-      test::writeFile(profileFile, c.before);
-      test::writeFile(iniFile, c.before);
+    for (const bool profile : {true, false}) {
+      const auto file = dir / ("write" + std::to_string(n++) + ".ini");
+      if (c.fileExists) test::writeFile(file, c.before);
+      ProfileStore profileStore(file);
+      IniStore iniStore(file);
+      ISettingsStore& store = profile ? static_cast<ISettingsStore&>(profileStore) : iniStore;
+      for (const auto& write : c.writes) store.writeString(write.section, write.key, write.value);
+      EXPECT_EQ(test::readFile(file), c.after) << (profile ? "private profile: " : "INI store: ") << c.title;
     }
-    ProfileStore profile(profileFile);
-    IniStore ini(iniFile);
-    for (const auto& write : c.writes) {
-      profile.writeString(write.section, write.key, write.value);
-      ini.writeString(write.section, write.key, write.value);
-    }
-    EXPECT_EQ(test::readFile(profileFile), c.after) << "private profile: " << c.title;
-    EXPECT_EQ(test::readFile(iniFile), c.after) << "INI store: " << c.title;
   }
 }
 
-TEST(ProfileStores, MissingFolderIsNeitherCreatedNorAnError) {
+TEST(ProfileStores, MissingFolderIsNeitherCreatedNorAnErrorAndRelativeMeansTheWorkingFolder) {
   const TempDir dir;
-  for (const auto& file : {dir / "none/profile.ini", dir / "none/ini.ini"}) {
-    ProfileStore(file).writeString(L"Velmora", L"A", L"1");
-    IniStore(file).writeString(L"Velmora", L"A", L"1");
-  }
+  ProfileStore(dir / "none/profile.ini").writeString(L"Velmora", L"A", L"1");
   EXPECT_FALSE(std::filesystem::exists(dir / "none"));
   EXPECT_EQ(ProfileStore(dir / "none/profile.ini").readInt(L"Velmora", L"A", 5), 5);
-}
 
-TEST(ProfileStores, RelativePathMeansTheWorkingFolder) {
-  const TempDir dir;
   const auto previous = std::filesystem::current_path();
   std::filesystem::current_path(dir.path());
   ProfileStore(L"relative.ini").writeString(L"Velmora", L"A", L"1");
@@ -90,17 +78,15 @@ TEST(ProfileStores, SaveSettingsAlike) {
   Settings settings;
   settings.Mirror = false;
   settings.Margin = 0.22f;
-  settings.ClickWait = 1300;
   settings.gestures[kActionScroll] = 0;
   settings.ReachVersion = true;
   settings.ReachLeft = 0.215f;
   settings.ReachPalm = 0.14f;
-  settings.ReachAspect = 16.0f / 9.0f;
-  const std::vector<std::wstring> cameras{L"\\\\?\\usb#vid_046d&pid_0825#{e5323777}"};
+  const std::wstring camera = L"\\\\?\\usb#vid_046d&pid_0825#{e5323777}";
   ProfileStore profile(dir / "profile.ini");
   IniStore ini(dir / "ini.ini");
-  saveSettings(profile, settings, cameras);
-  saveSettings(ini, settings, cameras);
+  saveSettings(profile, settings, {&camera, 1});
+  saveSettings(ini, settings, {&camera, 1});
   const std::string written = test::readFile(dir / "profile.ini");
   EXPECT_EQ(test::readFile(dir / "ini.ini"), written);
   EXPECT_NE(written.find("ReachCamera=\\\\?\\usb#vid_046d&pid_0825#{e5323777}\r\n"), std::string::npos);
@@ -115,10 +101,8 @@ TEST(ProfileStores, LoadRandomFilesAlike) {
     const auto file = dir / ("random" + std::to_string(i) + ".ini");
     const std::string text = test::randomSettingsFile(random);
     test::writeFile(file, text);
-    const ProfileStore profile(file);
-    const IniStore ini(file);
-    const LoadedSettings fromProfile = loadSettings(profile);
-    const LoadedSettings fromIni = loadSettings(ini);
+    const LoadedSettings fromProfile = loadSettings(ProfileStore(file));
+    const LoadedSettings fromIni = loadSettings(IniStore(file));
     ASSERT_TRUE(fromProfile.settings == fromIni.settings) << "file " << i << ":\n" << text;
     ASSERT_EQ(fromProfile.reachMirror, fromIni.reachMirror) << "file " << i << ":\n" << text;
     ASSERT_EQ(fromProfile.reachCamera, fromIni.reachCamera) << "file " << i << ":\n" << text;
