@@ -294,8 +294,8 @@ int main(int argc, char** argv) {
 
     std::printf(
         "velmora-bench: %zu photos, %d measured repetitions each after %d warm-ups; "
-        "2 intra-op threads, 1 inter-op thread, spinning off\n",
-        photos.size(), kMeasured, kWarmUps);
+        "2 intra-op threads, 1 inter-op thread, spinning off; resampler on its %s path\n",
+        photos.size(), kMeasured, kWarmUps, vel::resamplerUsesAvx2() ? "AVX2" : "SSE2");
     {
       vel::HandTracker full(models);
       report("hand.onnx (full landmark model)", full, photos, references);

@@ -28,4 +28,7 @@ struct SampleGrid {
 // sampleBilinear at each grid point would, within float rounding. Allocates nothing.
 void resample(const Frame& frame, const SampleGrid& grid, int side, float* rgb);
 
+// Whether resample takes its AVX2 path on this processor (benchmarks report it).
+bool resamplerUsesAvx2();
+
 }  // namespace vel

@@ -109,5 +109,29 @@ TEST(SteppedResampling, RotatedCropMatchesThePerPixelFormula) {
   }
 }
 
+// Tiny frames and grids running over every edge, where a sample's neighbours leave the frame: the
+// fast inside path must hand exactly those samples back to the checked sampler, and read nothing
+// outside the pixels (make check runs this under AddressSanitizer).
+TEST(SteppedResampling, EdgesAndTinyFramesMatchTheSampler) {
+  const float nan = std::numeric_limits<float>::quiet_NaN();
+  for (const auto& [width, height] : std::vector<std::pair<int, int>>{{1, 1}, {1, 5}, {5, 1}, {2, 2}, {7, 5}, {64, 48}}) {
+    const Frame frame = test::noiseFrame(width, height, 7);
+    for (const int side : {1, 7, 192}) {
+      const float across = static_cast<float>(width - 1) / static_cast<float>(std::max(side - 1, 1));
+      const float down = static_cast<float>(height - 1) / static_cast<float>(std::max(side - 1, 1));
+      for (const SampleGrid& grid : {SampleGrid{{0.0f, 0.0f}, {across, 0.0f}, {0.0f, down}},
+                                     SampleGrid{{-1.5f, -0.7f}, {0.37f, 0.0f}, {0.0f, 0.53f}},
+                                     SampleGrid{{0.5f, 0.5f}, {0.3f, 0.01f}, {-0.02f, 0.4f}},
+                                     SampleGrid{{nan, 0.0f}, {1.0f, 0.0f}, {0.0f, 1.0f}}}) {
+        std::vector<float> input(static_cast<std::size_t>(side) * side * 3, -1.0f);
+        resample(frame, grid, side, input.data());
+        EXPECT_LT(largestDifference(frame, input, side, [&](int ix, int iy) { return grid.at(ix, iy); }),
+                  kRoundingTolerance)
+            << width << "x" << height << " side " << side;
+      }
+    }
+  }
+}
+
 }  // namespace
 }  // namespace vel
