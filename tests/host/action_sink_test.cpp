@@ -9,48 +9,34 @@
 namespace vel {
 namespace {
 
+constexpr float kInf = std::numeric_limits<float>::infinity();
 const VirtualScreen kFullHd{0, 0, 1920, 1080};
 const DesktopRect kPrimary{0, 0, 1920, 1080};
 
-AbsolutePosition landing(float x, float y, const DesktopRect& target = kPrimary,
-                         const VirtualScreen& screen = kFullHd) {
-  const auto position = absolutePosition(x, y, target, screen);
-  EXPECT_TRUE(position.has_value());
-  return position.value_or(AbsolutePosition{-1, -1});
-}
-
-TEST(AbsolutePosition, SpansTheTargetsFirstToLastPixel) {
-  EXPECT_EQ(landing(0.0f, 0.0f), (AbsolutePosition{0, 0}));
-  EXPECT_EQ(landing(1.0f, 1.0f), (AbsolutePosition{65535, 65535}));
-  // px 959.5, py 539.5: lroundf(959.5 × 65535 / 1919) = lroundf(539.5 × 65535 / 1079) = 32768.
-  EXPECT_EQ(landing(0.5f, 0.5f), (AbsolutePosition{32768, 32768}));
-}
-
-TEST(AbsolutePosition, ClampsIntoTheTarget) {
-  EXPECT_EQ(landing(1.7f, -0.2f), (AbsolutePosition{65535, 0}));
-  EXPECT_EQ(landing(-std::numeric_limits<float>::infinity(), std::numeric_limits<float>::infinity()),
-            (AbsolutePosition{0, 65535}));
-}
-
-TEST(AbsolutePosition, TargetDisplayBesideThePrimaryOne) {
-  const VirtualScreen twoScreens{0, 0, 3840, 1080};
-  const DesktopRect second{1920, 0, 3840, 1080};
-  // x = 0 is the second display's first column: 1920 × 65535 / 3839 = 32775.6.
-  EXPECT_EQ(landing(0.0f, 0.0f, second, twoScreens), (AbsolutePosition{32776, 0}));
-  EXPECT_EQ(landing(1.0f, 1.0f, second, twoScreens), (AbsolutePosition{65535, 65535}));
-
-  // A secondary display left of the primary one gives the virtual screen a negative origin.
-  const VirtualScreen leftOfPrimary{-1280, 0, 3200, 1080};
-  EXPECT_EQ(landing(0.0f, 0.0f, {-1280, 0, 0, 1024}, leftOfPrimary), (AbsolutePosition{0, 0}));
-  // 1280 × 65535 / 3199 = 26222.2
-  EXPECT_EQ(landing(0.0f, 0.0f, kPrimary, leftOfPrimary), (AbsolutePosition{26222, 0}));
-}
-
-TEST(AbsolutePosition, OnePixelTargetPinsThePointer) {
-  const DesktopRect pixel{100, 200, 101, 201};
-  EXPECT_EQ(landing(0.0f, 0.0f, pixel), landing(1.0f, 1.0f, pixel));
-  const DesktopRect inverted{500, 500, 100, 100};  // no span, never a move outside the corner
-  EXPECT_EQ(landing(0.9f, 0.9f, inverted), landing(0.0f, 0.0f, {500, 500, 501, 501}));
+TEST(AbsolutePosition, SpansTheTargetAndClampsIntoIt) {
+  const VirtualScreen twoScreens{0, 0, 3840, 1080}, leftOfPrimary{-1280, 0, 3200, 1080};
+  const struct {
+    float x, y;
+    DesktopRect target;
+    VirtualScreen screen;
+    AbsolutePosition expected;
+  } rows[] = {
+      {0.0f, 0.0f, kPrimary, kFullHd, {0, 0}},
+      {1.0f, 1.0f, kPrimary, kFullHd, {65535, 65535}},
+      {0.5f, 0.5f, kPrimary, kFullHd, {32768, 32768}},  // lroundf(959.5 × 65535 / 1919)
+      {1.7f, -0.2f, kPrimary, kFullHd, {65535, 0}},
+      {-kInf, kInf, kPrimary, kFullHd, {0, 65535}},
+      {0.0f, 0.0f, {1920, 0, 3840, 1080}, twoScreens, {32776, 0}},  // 1920 × 65535 / 3839
+      {1.0f, 1.0f, {1920, 0, 3840, 1080}, twoScreens, {65535, 65535}},
+      {0.0f, 0.0f, {-1280, 0, 0, 1024}, leftOfPrimary, {0, 0}},
+      {0.0f, 0.0f, kPrimary, leftOfPrimary, {26222, 0}},  // 1280 × 65535 / 3199
+      {1.0f, 1.0f, {100, 200, 101, 201}, kFullHd, {3415, 12147}},  // a one-pixel target pins the pointer
+      {0.9f, 0.9f, {500, 500, 100, 100}, kFullHd, {17075, 30368}},  // inverted: stays at its corner
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(testing::Message() << "row " << &row - rows);
+    EXPECT_EQ(absolutePosition(row.x, row.y, row.target, row.screen), row.expected);
+  }
 }
 
 TEST(AbsolutePosition, RefusesADegenerateScreenOrNotANumber) {

@@ -39,13 +39,12 @@ TEST(CameraFrameCopy, ContiguousBuffersEitherWayUpGiveTopDownPixels) {
 
 TEST(CameraFrameCopy, ShortBuffersAreTruncated) {
   const auto src = buffer(kRowBytes, false);
-  const std::size_t exact = kRowBytes * kHeight;
-  EXPECT_EQ(contiguousTopRow(src.data(), exact - 1, 8, kRowBytes, kHeight), nullptr);
-  EXPECT_EQ(contiguousTopRow(src.data(), exact - 1, -8, kRowBytes, kHeight), nullptr);
-  EXPECT_EQ(contiguousTopRow(src.data(), 0, 8, kRowBytes, kHeight), nullptr);
-  // |stride| * height = 12 fits in 14 bytes, but the last row would end at 8 + 8 = 16.
-  EXPECT_EQ(contiguousTopRow(src.data(), 14, 4, kRowBytes, kHeight), nullptr);
-  EXPECT_EQ(contiguousTopRow(src.data(), 7, 0, kRowBytes, kHeight), nullptr);
+  // With stride 4, 4 * 3 = 12 bytes fit in 14, but the last row would end at 8 + 8 = 16.
+  const struct {
+    std::size_t size;
+    std::ptrdiff_t stride;
+  } cases[] = {{23, 8}, {23, -8}, {0, 8}, {14, 4}, {7, 0}};
+  for (const auto& c : cases) EXPECT_EQ(contiguousTopRow(src.data(), c.size, c.stride, kRowBytes, kHeight), nullptr) << c.size;
   EXPECT_EQ(contiguousTopRow(src.data(), 8, 0, kRowBytes, kHeight), src.data());
 }
 

@@ -1,7 +1,5 @@
-// Engine and gate together under random interleavings of hand poses, lost hands, physical mouse
-// events, enables and disables, late frames, stalls and refused input: once input stops for
-// 300 ms, no mouse button pressed by hand control is still down.
-// VEL_PROPERTY_SEQUENCES sets how many sequences run (a modest count by default).
+// Engine and gate under random interleavings of poses, lost hands, physical mouse events, enables,
+// late frames, stalls and refused input: 300 ms after input stops no button is down.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -23,8 +21,7 @@ namespace {
 
 int sequenceCount() { return test::runCount(1000, 1'000'000); }
 
-// One sequence: the tracking worker's loop (reset the engine when the generation moved, one engine
-// step, apply) interleaved with what the hook, the main window and the poller do.
+// The tracking worker's loop interleaved with what the hook, the main window and the poller do.
 class Sequence {
  public:
   explicit Sequence(std::uint32_t seed) : random_(seed) {}
@@ -32,7 +29,6 @@ class Sequence {
   void run() {
     if (chance(80)) gate_.setEnabled(true);
     for (int events = 20 + static_cast<int>(random_() % 120); events > 0; --events) event();
-    // The hand stops: frames stop, only the poller runs.
     for (int i = 0; i < 8; ++i) advance(40);
     advance(300 - 8 * 40);
   }
@@ -43,7 +39,7 @@ class Sequence {
  private:
   bool chance(unsigned percent) { return random_() % 100 < percent; }
 
-  // Time passes; the poller services the gate every 40 ms.
+  // The poller services the gate every 40 ms.
   void advance(std::int64_t ms) {
     for (std::int64_t end = now_ + ms; now_ < end;) {
       const std::int64_t next = std::min(end, lastService_ + 40);
@@ -76,7 +72,7 @@ class Sequence {
     }
   }
 
-  // A run of frames with one pose (or no usable hand), the palm drifting.
+  // A run of frames with one pose (or no hand), the palm drifting.
   void frames() {
     static constexpr std::array<int, 12> kPoses{1, 1, 1, 1, 4, 4, 4, 7, 2, 3, 5, -1};
     const int pose = kPoses[random_() % kPoses.size()];
@@ -94,7 +90,6 @@ class Sequence {
       driver_.state = GestureState{};
       engineGeneration_ = generation;
     }
-    // Sometimes the frame is old by the time it is handed over.
     driver_.now = now_ - (chance(5) ? static_cast<std::int64_t>(random_() % 300) : 0);
     if (driver_.now <= driver_.state.lastUpdate) driver_.now = driver_.state.lastUpdate + 1;
     const ControlOutput output = driver_.frame(observation);
@@ -122,7 +117,7 @@ TEST(ControlProperty, NoButtonStaysDownAfterInputStops) {
     ASSERT_FALSE(sequence.buttonDown()) << "seed " << seed;
     withDrag += sequence.presses() > 0;
   }
-  // The generator must reach the interesting states: a good share of sequences start a drag.
+  // The generator must reach the interesting states.
   EXPECT_GT(withDrag, count / 10) << withDrag << " of " << count;
   RecordProperty("sequences", count);
   std::printf("%d sequences, %d with a drag\n", count, withDrag);

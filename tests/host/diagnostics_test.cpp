@@ -3,7 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <regex>
 #include <sstream>
 #include <stdexcept>
@@ -12,10 +11,6 @@
 
 namespace vel {
 namespace {
-
-bool endsWith(const std::string& text, const std::string& end) {
-  return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
-}
 
 TEST(DiagnosticsReport, RealModelsGiveTheFullReportAndExitZero) {
   std::ostringstream report;
@@ -31,27 +26,18 @@ TEST(DiagnosticsReport, RealModelsGiveTheFullReportAndExitZero) {
   EXPECT_TRUE(std::regex_match(report.str(), expected)) << report.str();
 }
 
-TEST(DiagnosticsReport, MissingModelsWriteOnlyTheErrorAndExitOne) {
-  std::ostringstream report;
+TEST(DiagnosticsReport, AFailureEndsTheReportWithTheErrorAndExitOne) {
+  std::ostringstream missing;
   bool enumerated = false;
-  EXPECT_EQ(runDiagnostics(report, test::modelsDir() / "absent", [&] {
-    enumerated = true;
-    return std::size_t{1};
-  }), 1);
+  EXPECT_EQ(runDiagnostics(missing, test::modelsDir() / "absent", [&] { return enumerated = true, std::size_t{1}; }), 1);
   EXPECT_FALSE(enumerated);
-  const std::string text = report.str();
-  EXPECT_EQ(text.rfind("ERROR: ", 0), 0u) << text;
-  EXPECT_NE(text.find("palm.onnx"), std::string::npos) << text;
-  EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 1) << text;
-}
+  EXPECT_TRUE(std::regex_match(missing.str(), std::regex("ERROR: [^\n]*palm\\.onnx[^\n]*\n"))) << missing.str();
 
-TEST(DiagnosticsReport, FailedCameraEnumerationEndsWithTheErrorAndExitOne) {
-  std::ostringstream report;
-  EXPECT_EQ(runDiagnostics(report, test::modelsDir(),
+  std::ostringstream failed;
+  EXPECT_EQ(runDiagnostics(failed, test::modelsDir(),
                            []() -> std::size_t { throw std::runtime_error("Enumerate cameras (0x80004005)"); }),
             1);
-  const std::string text = report.str();
-  EXPECT_TRUE(endsWith(text, "(camera not opened):\nERROR: Enumerate cameras (0x80004005)\n")) << text;
+  EXPECT_TRUE(failed.str().ends_with("(camera not opened):\nERROR: Enumerate cameras (0x80004005)\n")) << failed.str();
 }
 
 TEST(TestImageLines, FrameLineAndLandmarkLine) {
@@ -66,16 +52,14 @@ TEST(TestImageLines, FrameLineAndLandmarkLine) {
   std::ostringstream report;
   writeFrameLine(report, 3, frame, observation, 12.5);
   EXPECT_EQ(report.str(), "frame=3 width=720 height=382 valid=1 confidence=0.994455 ms=12.5");
-
-  report.str("");
-  writeLandmarkLine(report, observation);
-  const std::string line = report.str();
-  EXPECT_EQ(line.rfind("0:0.5,100.25 1:1.5,100.25 ", 0), 0u) << line;
-  EXPECT_TRUE(endsWith(line, " 19:19.5,100.25 20:20.5,100.25 \n")) << line;
-
   report.str("");
   writeFrameLine(report, 0, frame, HandObservation{}, 7.0);
   EXPECT_EQ(report.str(), "frame=0 width=720 height=382 valid=0 confidence=0 ms=7");
+
+  report.str("");
+  writeLandmarkLine(report, observation);
+  EXPECT_TRUE(report.str().starts_with("0:0.5,100.25 1:1.5,100.25 ")) << report.str();
+  EXPECT_TRUE(report.str().ends_with(" 19:19.5,100.25 20:20.5,100.25 \n")) << report.str();
 }
 
 }  // namespace

@@ -10,15 +10,12 @@ TEST(Frame, WellFormedOnlyWithPositiveSizeAndExactBuffer) {
   const auto made = makeFrame(3, 2, 7, 100);
   EXPECT_TRUE(made->wellFormed());
   EXPECT_EQ(made->pixels, std::vector<std::uint8_t>(3 * 2 * 4, 0));
-  EXPECT_FALSE(Frame{}.wellFormed());
-  Frame shortByOne = *made;
+  Frame shortByOne = *made, longByOne = *made, negative = *made;
   shortByOne.pixels.pop_back();
-  Frame longByOne = *made;
   longByOne.pixels.push_back(0);
-  Frame negative = *made;
   negative.width = -3;
   negative.height = -2;
-  for (const Frame* bad : {&shortByOne, &longByOne, &negative}) EXPECT_FALSE(bad->wellFormed());
+  for (const Frame& bad : {shortByOne, longByOne, negative, Frame{}}) EXPECT_FALSE(bad.wellFormed());
 }
 
 }  // namespace

@@ -12,25 +12,23 @@ namespace vel {
 namespace {
 
 constexpr float kPi = std::numbers::pi_v<float>;
+constexpr float kInf = std::numeric_limits<float>::infinity();
+constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
 
 Point rotated(Point p, float angle) {
   return {p.x * std::cos(angle) - p.y * std::sin(angle), p.x * std::sin(angle) + p.y * std::cos(angle)};
 }
 
-// An upright palm: keypoint 0 at the bottom, keypoint 2 straight above it; bounds 40 × 100.
+// An upright palm: keypoint 0 at the bottom, keypoint 2 straight above it; bounds 80..120 × 100..200.
 PalmDetection uprightPalm() {
-  PalmDetection palm;
-  palm.keypoints = {Point{100, 200}, Point{80, 150}, Point{100, 100}, Point{120, 150},
-                    Point{110, 120}, Point{90, 130}, Point{100, 160}};
-  palm.score = 0.9f;
-  return palm;
+  return {{Point{100, 200}, {80, 150}, {100, 100}, {120, 150}, {110, 120}, {90, 130}, {100, 160}}, 0.9f};
 }
 
-// An upright hand: wrist at the bottom, middle finger base straight above; bounds 60 × 200.
+// An upright hand: wrist at the bottom, middle finger base straight above; bounds 270..330 × 200..400.
 std::array<Point, kLandmarkCount> uprightLandmarks() {
   std::array<Point, kLandmarkCount> landmarks{};
   for (std::size_t i = 0; i < landmarks.size(); ++i) {
-    landmarks[i] = {300.0f + static_cast<float>(i % 7) * 10.0f - 30.0f, 400.0f - static_cast<float>(i) * 10.0f};
+    landmarks[i] = {270.0f + static_cast<float>(i % 7) * 10.0f, 400.0f - static_cast<float>(i) * 10.0f};
   }
   landmarks[0] = {300, 400};
   landmarks[9] = {300, 310};
@@ -44,35 +42,22 @@ void expectSameRegion(const HandRegion& got, const HandRegion& expected) {
   EXPECT_NEAR(normalizeAngle(got.rotation - expected.rotation), 0.0f, 1e-5f);
 }
 
-TEST(HandAngles, NormalisedIntoMinusPiToPi) {
-  EXPECT_FLOAT_EQ(normalizeAngle(0.5f), 0.5f);
-  EXPECT_NEAR(normalizeAngle(0.5f + 2.0f * kPi), 0.5f, 1e-5f);
-  EXPECT_NEAR(normalizeAngle(-0.5f - 4.0f * kPi), -0.5f, 1e-5f);
-  EXPECT_NEAR(normalizeAngle(1.5f * kPi), -0.5f * kPi, 1e-5f);
-}
-
-TEST(HandRegions, UprightPalmGivesRotationZeroAndMovesTowardsTheFingers) {
-  // Bounds 80..120 × 100..200: centre (100, 150) moved up by 0.4 × 100; size 3 × 100.
-  expectSameRegion(regionFromPalm(uprightPalm()), {{100.0f, 110.0f}, 300.0f, 0.0f});
-}
-
-TEST(HandRegions, UprightLandmarksGiveRotationZeroAndATighterSquare) {
-  // Bounds 270..330 × 200..400: centre (300, 300) moved up by 0.1 × 200; size 1.65 × 200.
-  expectSameRegion(regionFromLandmarks(uprightLandmarks()), {{300.0f, 280.0f}, 330.0f, 0.0f});
-}
-
-TEST(HandRegions, TurningTheHandTurnsTheRegionWithIt) {
+TEST(HandRegions, UprightHandsShiftTowardsTheFingersAndTurnWithTheHand) {
+  // Palm: centre (100, 150) moved up by 0.4 × 100, size 3 × 100. Landmarks: centre (300, 300)
+  // moved up by 0.1 × 200, size 1.65 × 200.
+  const HandRegion palmRegion{{100.0f, 110.0f}, 300.0f, 0.0f};
+  const HandRegion handRegion{{300.0f, 280.0f}, 330.0f, 0.0f};
+  expectSameRegion(regionFromPalm(uprightPalm()), palmRegion);
+  expectSameRegion(regionFromLandmarks(uprightLandmarks()), handRegion);
   // A hand pointing right has rotation π/2; any turn about the origin carries centre and angle along.
   for (float angle : {kPi / 2.0f, -kPi / 2.0f, 0.3f, 2.5f, -3.0f}) {
+    SCOPED_TRACE(angle);
     PalmDetection palm = uprightPalm();
     for (Point& p : palm.keypoints) p = rotated(p, angle);
-    const HandRegion upright = regionFromPalm(uprightPalm());
-    expectSameRegion(regionFromPalm(palm), {rotated(upright.centre, angle), upright.size, angle});
-
+    expectSameRegion(regionFromPalm(palm), {rotated(palmRegion.centre, angle), palmRegion.size, angle});
     auto landmarks = uprightLandmarks();
     for (Point& p : landmarks) p = rotated(p, angle);
-    const HandRegion uprightHand = regionFromLandmarks(uprightLandmarks());
-    expectSameRegion(regionFromLandmarks(landmarks), {rotated(uprightHand.centre, angle), uprightHand.size, angle});
+    expectSameRegion(regionFromLandmarks(landmarks), {rotated(handRegion.centre, angle), handRegion.size, angle});
   }
 }
 
@@ -86,20 +71,13 @@ struct RawHandOutputs {
     values[static_cast<std::size_t>(i) * 3 + 1] = y;
     return *this;
   }
-  RawHandOutputs& withPresence(float p) {
-    presence = p;
-    return *this;
-  }
-  HandObservation map(const HandRegion& region, int width = 640, int height = 480) const {
-    return observationFromOutputs({values.data(), presence}, region, width, height);
+  HandObservation map(const HandRegion& region = {{300.0f, 200.0f}, 224.0f, 0.0f}) const {
+    return observationFromOutputs({values.data(), presence}, region, 640, 480);
   }
 };
 
-const HandRegion kUpright{{300.0f, 200.0f}, 224.0f, 0.0f};
-
 TEST(HandLandmarkMapping, InputPixelsMapThroughTheRegion) {
-  const auto observation =
-      RawHandOutputs().landmark(0, 112, 200).landmark(8, 0, 0).landmark(20, 224, 112).map(kUpright);
+  const auto observation = RawHandOutputs().landmark(0, 112, 200).landmark(8, 0, 0).landmark(20, 224, 112).map();
   ASSERT_TRUE(observation.present);
   EXPECT_TRUE(observation.landmarksValid);
   EXPECT_FLOAT_EQ(observation.presence, 0.95f);
@@ -108,7 +86,6 @@ TEST(HandLandmarkMapping, InputPixelsMapThroughTheRegion) {
   EXPECT_FLOAT_EQ(observation.landmarks[8].x, 188.0f);
   EXPECT_FLOAT_EQ(observation.landmarks[8].y, 88.0f);
   EXPECT_FLOAT_EQ(observation.landmarks[5].x, 300.0f);
-
   // Turned a quarter to the right, the crop's right edge lies below the centre; scaled by size.
   const auto turned = RawHandOutputs().landmark(20, 224, 112).map({{300.0f, 200.0f}, 448.0f, kPi / 2.0f});
   EXPECT_NEAR(turned.landmarks[20].x, 300.0f, 1e-3f);
@@ -116,35 +93,39 @@ TEST(HandLandmarkMapping, InputPixelsMapThroughTheRegion) {
 }
 
 TEST(HandLandmarkMapping, PresenceBelowPointEightKeepsOnlyTheScore) {
-  EXPECT_TRUE(RawHandOutputs().withPresence(0.8f).map(kUpright).present);
-  const auto low = RawHandOutputs().withPresence(0.7999f).map(kUpright);
-  EXPECT_FALSE(low.present);
-  EXPECT_FALSE(low.landmarksValid);
-  EXPECT_FLOAT_EQ(low.presence, 0.7999f);
-  EXPECT_EQ(low.landmarks[0].x, 0.0f);
-  const auto nan = RawHandOutputs().withPresence(std::numeric_limits<float>::quiet_NaN()).map(kUpright);
-  EXPECT_FALSE(nan.landmarksValid);
-  EXPECT_FALSE(RawHandOutputs().withPresence(std::numeric_limits<float>::infinity()).map(kUpright).landmarksValid);
+  RawHandOutputs outputs;
+  outputs.presence = 0.8f;
+  EXPECT_TRUE(outputs.map().present);
+  for (float presence : {0.7999f, kNaN, kInf}) {
+    outputs.presence = presence;
+    const auto low = outputs.map();
+    EXPECT_FALSE(low.present) << presence;
+    EXPECT_FALSE(low.landmarksValid) << presence;
+    EXPECT_EQ(low.landmarks[0].x, 0.0f) << presence;
+  }
+  outputs.presence = 0.7999f;
+  EXPECT_FLOAT_EQ(outputs.map().presence, 0.7999f);
 }
 
 TEST(HandLandmarkMapping, NonFiniteLandmarkGivesAnEmptyObservation) {
-  const auto observation = RawHandOutputs().landmark(13, std::numeric_limits<float>::infinity(), 10).map(kUpright);
-  EXPECT_FALSE(observation.present);
-  EXPECT_FALSE(observation.landmarksValid);
-  EXPECT_EQ(observation.presence, 0.0f);
-  EXPECT_EQ(observation.landmarks[0].x, 0.0f);
-  EXPECT_FALSE(RawHandOutputs().landmark(2, 5, std::numeric_limits<float>::quiet_NaN()).map(kUpright).landmarksValid);
+  for (const auto& outputs : {RawHandOutputs().landmark(13, kInf, 10), RawHandOutputs().landmark(2, 5, kNaN)}) {
+    const auto observation = outputs.map();
+    EXPECT_FALSE(observation.present);
+    EXPECT_FALSE(observation.landmarksValid);
+    EXPECT_EQ(observation.presence, 0.0f);
+    EXPECT_EQ(observation.landmarks[0].x, 0.0f);
+  }
 }
 
 TEST(HandLandmarkMapping, WristOutsideTheFrameKeepsLandmarksButIsNotPresent) {
   // Input x = 0 lands 112 px left of the centre: centre 752 puts the wrist at x = 640 = W.
-  const auto outside = RawHandOutputs().landmark(0, 0, 112).map({{752.0f, 200.0f}, 224.0f, 0.0f}, 640, 480);
+  const auto outside = RawHandOutputs().landmark(0, 0, 112).map({{752.0f, 200.0f}, 224.0f, 0.0f});
   EXPECT_TRUE(outside.landmarksValid);
   EXPECT_FALSE(outside.present);
   EXPECT_FLOAT_EQ(outside.landmarks[0].x, 640.0f);
-  EXPECT_TRUE(RawHandOutputs().landmark(0, 0, 112).map({{751.5f, 200.0f}, 224.0f, 0.0f}, 640, 480).present);
-  EXPECT_FALSE(RawHandOutputs().landmark(0, 112, 0).map({{300.0f, 111.0f}, 224.0f, 0.0f}, 640, 480).present);
-  EXPECT_FALSE(RawHandOutputs().landmark(0, 112, 224).map({{300.0f, 368.0f}, 224.0f, 0.0f}, 640, 480).present);
+  EXPECT_TRUE(RawHandOutputs().landmark(0, 0, 112).map({{751.5f, 200.0f}, 224.0f, 0.0f}).present);
+  EXPECT_FALSE(RawHandOutputs().landmark(0, 112, 0).map({{300.0f, 111.0f}, 224.0f, 0.0f}).present);
+  EXPECT_FALSE(RawHandOutputs().landmark(0, 112, 224).map({{300.0f, 368.0f}, 224.0f, 0.0f}).present);
 }
 
 }  // namespace

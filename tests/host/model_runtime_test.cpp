@@ -19,22 +19,20 @@ bool allFinite(const float* values, std::size_t count) {
 
 TEST(ModelRuntime, RealModelsGiveFiniteOutputsFromTheirOwnInputBuffers) {
   ModelRuntime runtime(test::modelsDir());
-  ASSERT_EQ(runtime.palm().input.size(), 192u * 192u * 3u);
-  ASSERT_EQ(runtime.hand().input.size(), 224u * 224u * 3u);
-  std::fill(runtime.palm().input.begin(), runtime.palm().input.end(), 0.5f);
-  const OutputValues palmValues = runtime.run(runtime.palm());
-  const PalmOutputs palm = runtime.palmOutputs(palmValues);
-  EXPECT_EQ(runtime.palm().runs, 1u);
-  EXPECT_TRUE(allFinite(palm.scores, kAnchorCount));
-  EXPECT_TRUE(allFinite(palm.regressors, kAnchorCount * 18));
-
-  // Two different inputs through the same buffer must give different outputs.
+  auto& palm = runtime.palm();
   auto& hand = runtime.hand();
+  ASSERT_EQ(palm.input.size(), 192u * 192u * 3u);
+  ASSERT_EQ(hand.input.size(), 224u * 224u * 3u);
+  std::fill(palm.input.begin(), palm.input.end(), 0.5f);
+  const OutputValues palmValues = runtime.run(palm);
+  EXPECT_EQ(palm.runs, 1u);
+  EXPECT_TRUE(allFinite(runtime.palmOutputs(palmValues).scores, kAnchorCount));
+  EXPECT_TRUE(allFinite(runtime.palmOutputs(palmValues).regressors, kAnchorCount * 18));
+  // Two different inputs through the same buffer must give different outputs.
   std::fill(hand.input.begin(), hand.input.end(), 0.0f);
-  const OutputValues firstValues = runtime.run(hand);
-  const HandOutputs first = runtime.handOutputs(firstValues);
-  EXPECT_TRUE(allFinite(first.landmarks, kLandmarkCount * 3));
-  EXPECT_TRUE(std::isfinite(first.presence));
+  const OutputValues handValues = runtime.run(hand);
+  const HandOutputs first = runtime.handOutputs(handValues);
+  EXPECT_TRUE(allFinite(first.landmarks, kLandmarkCount * 3) && std::isfinite(first.presence));
   const float firstX = first.landmarks[0];
   for (std::size_t i = 0; i < hand.input.size(); ++i) hand.input[i] = static_cast<float>(i % 7) / 7.0f;
   EXPECT_NE(runtime.handOutputs(runtime.run(hand)).landmarks[0], firstX);

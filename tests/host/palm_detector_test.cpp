@@ -33,8 +33,6 @@ struct RawPalmOutputs {
   }
 };
 
-float logit(float p) { return std::log(p / (1.0f - p)); }
-
 TEST(PalmLetterbox, FramesAreCentredInABlackSquare) {
   const Letterbox portrait = letterboxFor(*makeFrame(480, 640, 0, 0));
   EXPECT_EQ((std::array{portrait.side, portrait.padX, portrait.padY}), (std::array{640.0f, 80.0f, 0.0f}));
@@ -48,49 +46,30 @@ TEST(PalmLetterbox, FramesAreCentredInABlackSquare) {
   }
 }
 
-TEST(PalmDecoding, NothingAboveTheThresholdIsNoDetection) {
-  EXPECT_FALSE(RawPalmOutputs().decode());
-  // The threshold itself does not qualify: the score must be strictly greater than 0.65.
-  const float atThreshold = logit(0.65f);
+TEST(PalmDecoding, OnlyScoresStrictlyAboveTheThresholdDetect) {
+  const float inf = std::numeric_limits<float>::infinity();
+  const float atThreshold = std::log(0.65f / 0.35f);
   ASSERT_EQ(1.0f / (1.0f + std::exp(-atThreshold)), 0.65f);
-  EXPECT_FALSE(RawPalmOutputs().score(10, atThreshold).decode());
-  EXPECT_TRUE(RawPalmOutputs().score(10, logit(0.66f)).decode());
+  for (float raw : {-10.0f, atThreshold, -inf, std::numeric_limits<float>::quiet_NaN()}) {
+    EXPECT_FALSE(RawPalmOutputs().score(10, raw).decode()) << raw;
+  }
+  EXPECT_TRUE(RawPalmOutputs().score(10, std::log(0.66f / 0.34f)).decode());
 }
 
 TEST(PalmDecoding, HighestScoreWinsAndTiesKeepTheLowerIndex) {
-  const auto detection =
-      RawPalmOutputs().score(5, 2.0f).score(700, 3.0f).score(1500, 1.0f).keypoint(700, 0, 9.0f, 0.0f).decode();
-  ASSERT_TRUE(detection);
-  EXPECT_FLOAT_EQ(detection->score, 1.0f / (1.0f + std::exp(-3.0f)));
-  EXPECT_NE(detection->keypoints[0].x, detection->keypoints[1].x);  // the offsets of anchor 700
-
+  const auto anchorX = [](std::size_t anchor, float dx) { return (buildAnchors()[anchor].x + dx / 192.0f) * 192.0f; };
+  const auto best = RawPalmOutputs().score(5, 2.0f).score(700, 3.0f).score(1500, 1.0f).keypoint(700, 0, 9, 0).decode();
+  ASSERT_TRUE(best);
+  EXPECT_FLOAT_EQ(best->score, 1.0f / (1.0f + std::exp(-3.0f)));
+  EXPECT_FLOAT_EQ(best->keypoints[0].x, anchorX(700, 9.0f));
   const auto tie = RawPalmOutputs().score(1200, 3.0f).score(300, 3.0f).keypoint(300, 0, 1.0f, 0.0f).decode();
   ASSERT_TRUE(tie);
-  EXPECT_FLOAT_EQ(tie->keypoints[0].x, (buildAnchors()[300].x + 1.0f / 192.0f) * 192.0f);
-}
-
-TEST(PalmDecoding, ScoresBeyondEightyCountAsEighty) {
+  EXPECT_FLOAT_EQ(tie->keypoints[0].x, anchorX(300, 1.0f));
+  // +inf and 200 both saturate to a score of 80, so the lower index wins the tie.
   const float inf = std::numeric_limits<float>::infinity();
-  // +inf and 200 both saturate to the same score, so the lower index wins the tie.
-  const auto detection = RawPalmOutputs().score(40, 200.0f).score(20, inf).keypoint(20, 0, 5.0f, 5.0f).decode();
-  ASSERT_TRUE(detection);
-  EXPECT_FLOAT_EQ(detection->keypoints[0].y, (buildAnchors()[20].y + 5.0f / 192.0f) * 192.0f);
-  EXPECT_FALSE(RawPalmOutputs().score(3, -inf).decode());
-  EXPECT_FALSE(RawPalmOutputs().score(3, std::numeric_limits<float>::quiet_NaN()).decode());
-}
-
-TEST(PalmDecoding, KeypointsAreAnchorPlusOffsetInFramePixels) {
-  // Anchor 1152 is the first cell of the 12 × 12 grid: (1/24, 1/24). A 640 × 480 frame pads 80 rows.
-  RawPalmOutputs outputs;
-  outputs.score(1152, 5.0f);
-  for (int k = 0; k < 7; ++k) outputs.keypoint(1152, k, 10.0f * static_cast<float>(k), -4.0f);
-  const auto detection = outputs.decode({640.0f, 0.0f, 80.0f});
-  ASSERT_TRUE(detection);
-  for (int k = 0; k < 7; ++k) {
-    const Point p = detection->keypoints[static_cast<std::size_t>(k)];
-    EXPECT_NEAR(p.x, (1.0f / 24.0f + 10.0f * static_cast<float>(k) / 192.0f) * 640.0f, 1e-3f);
-    EXPECT_NEAR(p.y, (1.0f / 24.0f - 4.0f / 192.0f) * 640.0f - 80.0f, 1e-3f);
-  }
+  const auto saturated = RawPalmOutputs().score(40, 200.0f).score(20, inf).keypoint(20, 0, 5, 0).decode();
+  ASSERT_TRUE(saturated);
+  EXPECT_FLOAT_EQ(saturated->keypoints[0].x, anchorX(20, 5.0f));
 }
 
 }  // namespace

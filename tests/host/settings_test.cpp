@@ -45,69 +45,52 @@ TEST_F(SettingsFile, MissingFileGivesTheDefaultsAndIsNotCreated) {
   const LoadedSettings loaded = loadSettings(store);
   EXPECT_TRUE(loaded.settings == Settings{});
   EXPECT_TRUE(loaded.reachMirror);
-  EXPECT_EQ(loaded.reachCamera, L"");
   EXPECT_FALSE(std::filesystem::exists(file));
 }
 
 TEST_F(SettingsFile, ValuesAreClampedAndReadAsTheWindowsFunctionsReadThem) {
-  Settings s = loadSection("Margin=45\nClickWait=200\nPointerFeel=7\nDistanceMode=2\nCamera=-3\nDisplay=12\n");
+  Settings s = loadSection("Margin=45\nClickWait=200\nPointerFeel=7\nDistanceMode=2\nCamera=-3\n");
   EXPECT_FLOAT_EQ(s.Margin, 0.30f);
   EXPECT_EQ(s.ClickWait, 700);
   EXPECT_EQ(s.PointerFeel, 2);
   EXPECT_FLOAT_EQ(s.pointerSmoothing, kPointerFeelOptions[2].smoothing);
   EXPECT_EQ(s.DistanceMode, 0);
   EXPECT_EQ(s.Camera, -3);  // indexes are kept as read for their lists to clamp
-  EXPECT_EQ(s.Display, 12);
-
-  s = loadSection("Margin=-3\nClickWait=5000\nPointerFeel=-1\nDistanceMode=1\n");
+  s = loadSection("Margin=-3\nClickWait=5000\nPointerFeel=-1\n");
   EXPECT_EQ(s.Margin, 0.0f);
   EXPECT_EQ(s.ClickWait, 1500);
   EXPECT_EQ(s.PointerFeel, 0);
-  EXPECT_EQ(s.DistanceMode, 1);
-
   // Flags are any non-zero value, Preview is never read, junk reads as 0, huge values wrap.
-  s = load("[Velmora]\nMirror=yes\nPreview=0\nAllDisplays=7\nGestureReference=-2\nMargin=99999999999\n"
-           "ClickWait=0x500\nPointerFeel=\nCamera=  2 cams\n[Other]\nDisplay=4\n")
+  s = load("[Velmora]\nMirror=yes\nPreview=0\nAllDisplays=7\nMargin=99999999999\nClickWait=0x500\n"
+           "PointerFeel=\nCamera=  2 cams\n[Other]\nDisplay=4\n")
           .settings;
   EXPECT_FALSE(s.Mirror);
   EXPECT_TRUE(s.Preview);
   EXPECT_EQ(s.AllDisplays, 1);
-  EXPECT_TRUE(s.GestureReference);
   EXPECT_FLOAT_EQ(s.Margin, 0.30f);  // 1215752191 after wrapping
   EXPECT_EQ(s.ClickWait, 1280);      // hexadecimal
-  EXPECT_EQ(s.PointerFeel, 0);       // empty: the default
   EXPECT_EQ(s.Camera, 2);
   EXPECT_EQ(s.Display, 0);  // another section's key
 }
 
-TEST_F(SettingsFile, AValidStoredAreaIsLoaded) {
+TEST_F(SettingsFile, AStoredAreaIsLoadedOnlyWhenItKeepsItsRules) {
   const LoadedSettings loaded = load(
       "[Velmora]\nReachVersion=1\nReachLeft=2150\nReachTop=2125\nReachRight=7850\nReachBottom=6875\n"
       "ReachPalm=1250\nReachAspect=17778\nReachMirror=0\nReachCamera=\\\\?\\usb#vid_1\n");
-  const Settings& s = loaded.settings;
-  EXPECT_TRUE(s.ReachVersion);
-  EXPECT_FLOAT_EQ(s.ReachLeft, 0.215f);
-  EXPECT_FLOAT_EQ(s.ReachTop, 0.2125f);
-  EXPECT_FLOAT_EQ(s.ReachRight, 0.785f);
-  EXPECT_FLOAT_EQ(s.ReachBottom, 0.6875f);
-  EXPECT_FLOAT_EQ(s.ReachPalm, 0.125f);
-  EXPECT_FLOAT_EQ(s.ReachAspect, 1.7778f);
+  EXPECT_TRUE(loaded.settings.ReachVersion);
+  EXPECT_FLOAT_EQ(loaded.settings.ReachLeft, 0.215f);
+  EXPECT_FLOAT_EQ(loaded.settings.ReachAspect, 1.7778f);
   EXPECT_FALSE(loaded.reachMirror);
   EXPECT_EQ(loaded.reachCamera, L"\\\\?\\usb#vid_1");
-}
 
-TEST_F(SettingsFile, AStoredAreaThatBreaksItsRulesIsForgotten) {
-  // 0.13 wide: too narrow.
+  // Too narrow (0.13 wide): forgotten whole.
   const Settings s = loadSection("ReachVersion=1\nReachLeft=2000\nReachTop=2000\nReachRight=3300\n"
                                  "ReachBottom=7000\nReachPalm=1250\nReachAspect=13333\n");
   Settings cleared = s;
   clearStoredReach(cleared);
   EXPECT_TRUE(s == cleared);
   EXPECT_FALSE(s.ReachVersion);
-  EXPECT_TRUE(has(save(s), "ReachVersion=0"));
-
-  // Wide enough, but only ReachVersion=1 counts; outside the image, a palm out of range and
-  // numbers far too big do not.
+  // Only ReachVersion=1 counts; outside the image, a palm out of range and huge numbers do not.
   const std::string wide = "ReachLeft=2000\nReachTop=2000\nReachRight=8000\nReachBottom=7000\nReachPalm=1250\n";
   EXPECT_TRUE(loadSection("ReachVersion=1\n" + wide).ReachVersion);
   for (const std::string bad : {"ReachVersion=2\n", "", "ReachVersion=1\nReachLeft=-1\n",
@@ -116,7 +99,7 @@ TEST_F(SettingsFile, AStoredAreaThatBreaksItsRulesIsForgotten) {
   }
 }
 
-TEST_F(SettingsFile, GestureKeysNeedGesturesVersion1) {
+TEST_F(SettingsFile, GestureKeysNeedGesturesVersion1AndAValidTable) {
   // Without it the defaults stay, but Scroll=0 still turns Scroll off.
   Gestures noScroll = kDefaultGestures;
   noScroll[kActionScroll] = 0;
@@ -125,17 +108,15 @@ TEST_F(SettingsFile, GestureKeysNeedGesturesVersion1) {
   const Settings s = loadSection("GesturesVersion=1\nGesture1=5\nGesture3=0\nGesture5=3\nGesture8=3\n");
   EXPECT_EQ(s.gestures, (Gestures{0, 5, 2, 0, 4, 3, 0, 0, 3, 0, 0, 0}));
   EXPECT_TRUE(has(save(s), "Scroll=1"));
-}
-
-TEST_F(SettingsFile, AGestureTableThatBreaksTheRulesIsReplacedWhole) {
-  // Click and Copy both on Thumb up; not an option; Drag and drop sharing with Scroll; no such pose.
+  // A table breaking the rules is replaced whole: Click and Copy both on Thumb up; not an option;
+  // Drag and drop sharing with Scroll; no such pose.
   for (const std::string bad : {"Gesture1=5\nGesture8=5\n", "Gesture1=7\n", "Gesture4=6\nGesture5=6\n",
                                 "Gesture9=-1\n"}) {
     EXPECT_EQ(loadSection("GesturesVersion=1\nGesture2=3\nGesture3=0\n" + bad).gestures, kDefaultGestures) << bad;
   }
 }
 
-TEST_F(SettingsFile, SaveWritesEveryKeyInOrder) {
+TEST_F(SettingsFile, SaveWritesEveryKeyInOrderAndKeepsAStoredCameraItCannotName) {
   Settings settings;
   settings.Camera = 1;
   EXPECT_EQ(save(settings, {L"cam0", L"cam1"}),
@@ -145,38 +126,28 @@ TEST_F(SettingsFile, SaveWritesEveryKeyInOrder) {
             "Gesture6=0\r\nGesture7=0\r\nGesture8=0\r\nGesture9=0\r\nGesture10=0\r\nGesture11=0\r\n"
             "ReachVersion=0\r\nReachLeft=750\r\nReachTop=750\r\nReachRight=9250\r\nReachBottom=9250\r\n"
             "ReachPalm=0\r\nReachAspect=0\r\nReachMirror=1\r\nReachCamera=cam1\r\n");
-}
-
-TEST_F(SettingsFile, SavingWithNoSuchCameraKeepsTheStoredCamera) {
-  test::writeFile(file, "[Velmora]\r\nReachCamera=old\r\n");
-  Settings settings;
-  EXPECT_TRUE(has(save(settings, {}), "ReachCamera=old"));
+  EXPECT_TRUE(has(save(settings, {}), "ReachCamera=cam1"));
   settings.Camera = -1;
-  EXPECT_TRUE(has(save(settings, {L"cam0"}), "ReachCamera=old"));
-  settings.Camera = 0;
-  EXPECT_TRUE(has(save(settings, {L"cam0"}), "ReachCamera=cam0"));
+  EXPECT_TRUE(has(save(settings, {L"cam0"}), "ReachCamera=cam1"));
 }
 
 TEST_F(SettingsFile, FractionsAreRoundedToTheNearestStoredUnitAndNonFiniteOnesPinned) {
   Settings settings;
   settings.ReachVersion = true;
-  settings.Margin = 0.155f;           // 15.5 + 0.5, truncated
-  settings.ReachLeft = 0.21249f;      // 2124.9
-  settings.ReachTop = -0.00016f;      // -1.6
-  settings.ReachPalm = 0.123449f;     // 1234.49
+  settings.Margin = 0.155f;        // 15.5 + 0.5, truncated
+  settings.ReachLeft = 0.21249f;   // 2124.9
+  settings.ReachTop = -0.00016f;   // -1.6
+  settings.ReachPalm = 0.123449f;  // 1234.49
   settings.ReachAspect = 16.0f / 9.0f;
   settings.ReachRight = kInf;
   settings.ReachBottom = kNan;
-  std::string text = save(settings);
+  const std::string text = save(settings);
   for (const char* line : {"Margin=16", "ReachLeft=2125", "ReachTop=-2", "ReachPalm=1234", "ReachAspect=17778",
                            "ReachVersion=0", "ReachRight=2147483647", "ReachBottom=0"}) {
     EXPECT_TRUE(has(text, line)) << line;
   }
   settings.ReachTop = -kInf;
-  settings.Margin = kNan;
-  text = save(settings);
-  EXPECT_TRUE(has(text, "ReachTop=-2147483648"));
-  EXPECT_TRUE(has(text, "Margin=0"));
+  EXPECT_TRUE(has(save(settings), "ReachTop=-2147483648"));
   EXPECT_FALSE(loadSettings(store).settings.ReachVersion);
 }
 
@@ -223,8 +194,6 @@ TEST(SettingsFuzz, LoadingAnyFileGivesASaneRecord) {
     ASSERT_TRUE(s.Margin >= 0.0f && s.Margin <= 0.3f) << text;
     ASSERT_TRUE(s.ClickWait >= 700 && s.ClickWait <= 1500) << text;
     ASSERT_TRUE(s.DistanceMode == 0 || s.DistanceMode == 1) << text;
-    ASSERT_TRUE(s.AllDisplays == 0 || s.AllDisplays == 1) << text;
-    ASSERT_TRUE(s.Preview);
     ASSERT_TRUE(gesturesValid(s.gestures)) << text;
     if (s.ReachVersion) {
       ASSERT_TRUE(reachValid(storedReach(s))) << text;

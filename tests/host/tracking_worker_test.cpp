@@ -1,5 +1,5 @@
 // The tracking worker with a scripted provider, the replaying camera and a lockstep clock: what it
-// processes and publishes, its pacing, resets, failures, and that it always stops.
+// processes and publishes, its pacing, failures, and that it always stops.
 #include "camera/tracking_worker.h"
 
 #include <gtest/gtest.h>
@@ -34,15 +34,14 @@ class Worker : public ::testing::Test {
     EXPECT_TRUE(clock.turn());
     return sequence;
   }
-  // The worker started and asleep, so the test decides what it sees first.
   std::unique_ptr<test::WorkerThread> startWorker() {
     auto worker = std::make_unique<test::WorkerThread>(links, camera, clock);
     EXPECT_TRUE(clock.waitForSleep());
     return worker;
   }
-  std::uint64_t publishedSequence() {
+  ControlOutput published() {
     std::lock_guard lock(shared.lock);
-    return shared.output.sequence;
+    return shared.output;
   }
   std::wstring appError() {
     std::lock_guard lock(shared.lock);
@@ -50,69 +49,79 @@ class Worker : public ::testing::Test {
   }
 };
 
-TEST_F(Worker, ProcessesEachNewFrameOnceAndPublishesItWithItsFrame) {
+TEST_F(Worker, ProcessesEachNewFrameOncePacedBy33MsWithAHandAnd90MsWithout) {
   const auto worker = startWorker();  // camera off: idle
   EXPECT_TRUE(flags.trackerReady);
   EXPECT_EQ(clock.lastSleep(), milliseconds(60));
-  EXPECT_TRUE(script.processed.empty());
-
   camera.start({}, false);
   const std::uint64_t first = nextFrame();
-  EXPECT_EQ(publishedSequence(), first);
+  EXPECT_EQ(clock.lastSleep(), milliseconds(33));
   {
     std::lock_guard lock(shared.lock);
+    EXPECT_EQ(shared.output.sequence, first);
     EXPECT_EQ(shared.frame, camera.latestFrame()) << "the preview shows the image the output came from";
-    EXPECT_EQ(shared.output.feedbackText, L"Point to aim");
   }
   ASSERT_TRUE(clock.turn());  // no new frame
   EXPECT_EQ(clock.lastSleep(), milliseconds(5));
   EXPECT_EQ(script.processed, std::vector<std::uint64_t>{first});
+
+  script.status = L"Hold still";
+  nextFrame();
+  EXPECT_EQ(published().status, L"Hold still");
+  EXPECT_EQ(published().feedbackText, L"Point to aim") << "the shown status is steadied";
+  script.hand = false;
+  nextFrame();
+  EXPECT_EQ(clock.lastSleep(), milliseconds(90));
+
+  camera.stop();  // a restart begins at sequence 1 again, with a fresh status
+  ASSERT_TRUE(clock.turn());
+  camera.start({}, false);
+  script.hand = true;
+  nextFrame();
+  EXPECT_EQ(script.processed, (std::vector<std::uint64_t>{1, 2, 3, 1}));
+  EXPECT_EQ(published().feedbackText, L"Hold still");
   worker->stop();
   EXPECT_EQ(script.destroyed, 1);
 }
 
-TEST_F(Worker, PacesFramesAt33MsWithAHandAnd90MsWithoutAndSteadiesTheStatusText) {
+TEST_F(Worker, ShowsBlockedInputAndKeepsGoing) {
   const auto worker = startWorker();
+  gate.setEnabled(true);
   camera.start({}, false);
+  script.actions = {moveAction({0.5f, 0.5f})};
+  sink.refusals = 1;
   nextFrame();
-  EXPECT_EQ(clock.lastSleep(), milliseconds(33));
-  script.status = L"Hold still";
-  nextFrame();
-  {
-    std::lock_guard lock(shared.lock);
-    EXPECT_EQ(shared.output.status, L"Hold still");
-    EXPECT_EQ(shared.output.feedbackText, L"Point to aim");
-  }
-  script.hand = false;
-  nextFrame();
-  EXPECT_EQ(clock.lastSleep(), milliseconds(90));
+  EXPECT_EQ(appError(), kInputBlocked);
+  EXPECT_EQ(published().sequence, nextFrame());
 }
 
-TEST_F(Worker, ACameraRestartStartsAfresh) {
-  const auto worker = startWorker();
+TEST_F(Worker, AModelThatCannotLoadOrRunMakesTheTrackerUnavailable) {
+  links.makeProvider = []() -> std::unique_ptr<IControlProvider> {
+    throw std::runtime_error("Cannot open models/palm.onnx — missing");
+  };
+  gate.setEnabled(true);
+  const std::uint64_t enabledGeneration = gate.readGeneration();
+  runTrackingWorker(links);
+  EXPECT_FALSE(flags.trackerReady);
+  EXPECT_TRUE(flags.trackerFailed);
+  EXPECT_EQ(appError(), L"Tracker unavailable: Cannot open models/palm.onnx — missing");
+  EXPECT_NE(gate.readGeneration(), enabledGeneration) << "the gate is disabled";
+
+  flags.trackerFailed = false;
+  links.makeProvider = test::scriptedProviders(script);
+  script.duringProcess = [] { throw std::runtime_error("inference failed"); };
   camera.start({}, false);
-  nextFrame();
-  camera.stop();
-  ASSERT_TRUE(clock.turn());
-  camera.start({}, false);
-  script.status = L"Hold still";
-  nextFrame();  // sequence 1 again, and the new status shows at once
-  EXPECT_EQ(script.processed, (std::vector<std::uint64_t>{1, 1}));
-  std::lock_guard lock(shared.lock);
-  EXPECT_EQ(shared.output.feedbackText, L"Hold still");
+  camera.publish(0, clock.tickMs());
+  clock.release();
+  runTrackingWorker(links);
+  EXPECT_TRUE(flags.trackerFailed);
+  EXPECT_EQ(appError(), L"Tracker unavailable: inference failed");
+  EXPECT_EQ(script.destroyed, 1);
+  EXPECT_EQ(published().sequence, 0u);
 }
 
-TEST_F(Worker, ResetsTheProviderWhenTheGateGenerationMoves) {
-  const auto worker = startWorker();
-  camera.start({}, false);
-  nextFrame();
-  EXPECT_EQ(script.resets, 0);
-  gate.stampPhysicalEvent(clock.tickMs());
-  nextFrame();
-  nextFrame();
-  EXPECT_EQ(script.resets, 1) << "once per move";
-}
-
+// Stops at every point of the loop: before the models are in, idle, polling, right after a frame.
+// An interruption counted while a frame was processed makes that frame's gestures void for practice.
 TEST_F(Worker, SkipsPracticeForAFrameInterruptedWhileProcessed) {
   practice.startPractice(static_cast<std::int64_t>(clock.tickMs()), 276, 208, kDefaultGestures);
   const auto worker = startWorker();
@@ -124,44 +133,6 @@ TEST_F(Worker, SkipsPracticeForAFrameInterruptedWhileProcessed) {
   EXPECT_EQ(practice.practiceForPaint(static_cast<std::int64_t>(clock.tickMs())).output.sequence, fed);
 }
 
-TEST_F(Worker, ShowsBlockedInputAndKeepsGoing) {
-  const auto worker = startWorker();
-  gate.setEnabled(true);
-  camera.start({}, false);
-  script.actions = {moveAction({0.5f, 0.5f})};
-  sink.refusals = 1;
-  nextFrame();
-  EXPECT_EQ(appError(), kInputBlocked);
-  const std::uint64_t next = nextFrame();
-  EXPECT_EQ(publishedSequence(), next);
-}
-
-TEST_F(Worker, AModelThatCannotLoadFailsTheTracker) {
-  links.makeProvider = []() -> std::unique_ptr<IControlProvider> {
-    throw std::runtime_error("Cannot open models/palm.onnx — missing");
-  };
-  gate.setEnabled(true);
-  const std::uint64_t enabledGeneration = gate.readGeneration();
-  runTrackingWorker(links);
-  EXPECT_FALSE(flags.trackerReady);
-  EXPECT_TRUE(flags.trackerFailed);
-  EXPECT_EQ(appError(), L"Tracker unavailable: Cannot open models/palm.onnx — missing");
-  EXPECT_NE(gate.readGeneration(), enabledGeneration) << "the gate is disabled";
-  EXPECT_EQ(publishedSequence(), 0u);
-}
-
-TEST_F(Worker, AnInferenceErrorFailsTheTrackerAndEndsTheThread) {
-  camera.start({}, false);
-  camera.publish(0, clock.tickMs());
-  script.failInProcess = true;
-  clock.release();
-  runTrackingWorker(links);
-  EXPECT_TRUE(flags.trackerFailed);
-  EXPECT_EQ(appError(), L"Tracker unavailable: inference failed");
-  EXPECT_EQ(script.destroyed, 1);
-}
-
-// Stops at every point of the loop: before the models are in, idle, polling, right after a frame.
 TEST(WorkerLifecycle, StartsAndStops100Times) {
   std::mt19937 random(7);
   ReplayCamera camera{{test::solidFrame(64, 48, 10, 20, 30)}};

@@ -1,15 +1,11 @@
-// Drives one gesture engine frame by frame with explicit times, and shows the actions of an output
-// the way the replay tool prints them.
+// Drives one gesture engine frame by frame with explicit times on a 640 × 480 camera.
 #pragma once
 
 #include <algorithm>
 #include <cstdint>
 #include <string>
 
-#include "app/settings.h"
-#include "camera/frame.h"
 #include "control/action_sink.h"
-#include "control/control_output.h"
 #include "control/gesture_engine.h"
 #include "tests/support/hand_builder.h"
 
@@ -19,17 +15,10 @@ class GestureDriver {
  public:
   Settings settings;  // the defaults of a missing settings.ini
   GestureState state;
-  int width = 640;
-  int height = 480;
-  // Well above 0: a time of 0 means "none" inside the engine.
-  std::int64_t now = 100'000;
+  std::int64_t now = 100'000;  // a time of 0 means "none" inside the engine
 
   ControlOutput frame(const HandObservation& observation) {
-    Frame frame;
-    frame.width = width;
-    frame.height = height;
-    frame.sequence = ++sequence_;
-    frame.timeMs = static_cast<std::uint64_t>(now);
+    const Frame frame{640, 480, ++sequence_, static_cast<std::uint64_t>(now), {}};
     ControlOutput output;
     stepGestureEngine(state, output, observation, frame, settings);
     return output;
@@ -40,8 +29,7 @@ class GestureDriver {
   }
   ControlOutput after(std::int64_t ms, const HandObservation& observation) { return at(now + ms, observation); }
 
-  // Frames every 20 ms until `now + ms` (the last one exactly then); the last output, with the
-  // actions of every frame in `actions` when given.
+  // Frames every 20 ms until `now + ms`; the last output, and every frame's action kinds in `actions`.
   ControlOutput keep(const HandObservation& observation, std::int64_t ms, std::string* actions = nullptr) {
     const std::int64_t end = now + ms;
     ControlOutput output;
@@ -63,7 +51,7 @@ class GestureDriver {
   std::uint64_t sequence_ = 0;
 };
 
-// A tracked hand in pose `pose` with its palm centre on `centre` (frame pixels), palm 60 pixels.
+// A tracked hand in `pose` with its palm centre on `centre` (frame pixels), palm 60 pixels.
 inline HandObservation handAt(int pose, Point centre, float presence = 0.95f) {
   return HandBuilder::pose(pose).palm(60.0f).at(centre).observation(presence);
 }

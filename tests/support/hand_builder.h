@@ -12,71 +12,41 @@
 
 namespace vel::test {
 
-enum class Thumb {
-  Folded,  // across the palm, near the middle finger's base
-  Out,     // straight and away from the palm
-  Pinch,   // tip touching the index tip
-};
+enum class Thumb { Folded, Out, Pinch /* tip on the index tip */ };
 
-// The hand is drawn in its own frame, in units of the palm length (wrist to middle-finger base):
-// wrist at the origin, fingers towards -y, thumb towards -x. Then it is scaled to `palm` pixels,
-// mirrored if asked, turned clockwise on screen by `rotate` degrees and moved so that its anchor
-// (the palm centre, or the index tip) lands on the given pixel.
+// Drawn in units of the palm length with the wrist at the origin, fingers towards -y and thumb
+// towards -x; then scaled to `palm` pixels, mirrored, turned clockwise and moved to its anchor.
 class HandBuilder {
  public:
   HandBuilder(int fingerMask, Thumb thumb) {
-    local_[0] = {0.0f, 0.0f};
     for (int finger = 0; finger < 4; ++finger) placeFinger(finger, (fingerMask >> finger) & 1);
     placeThumb(thumb);
   }
 
-  // The usual shape of pose 1..7 (0 gives a pinch: pointing with the thumb on the index tip).
+  // The usual shape of pose 1..7 (0 gives a pinch).
   static HandBuilder pose(int id) {
-    constexpr std::array<std::pair<int, Thumb>, 8> kShapes{{{kIndexBit, Thumb::Pinch},
-                                                            {kIndexBit, Thumb::Folded},
-                                                            {kIndexBit | kMiddleBit, Thumb::Folded},
-                                                            {kIndexBit | kMiddleBit | kRingBit, Thumb::Folded},
-                                                            {0, Thumb::Folded},
-                                                            {0, Thumb::Out},
-                                                            {kIndexBit | kLittleBit, Thumb::Folded},
-                                                            {15, Thumb::Out}}};
+    using enum Thumb;
+    constexpr std::array<std::pair<int, Thumb>, 8> kShapes{{{kIndexBit, Pinch}, {kIndexBit, Folded},
+                                                            {kIndexBit | kMiddleBit, Folded},
+                                                            {kIndexBit | kMiddleBit | kRingBit, Folded},
+                                                            {0, Folded}, {0, Out}, {kIndexBit | kLittleBit, Folded},
+                                                            {15, Out}}};
     const auto& [fingers, thumb] = kShapes[id >= 1 && id <= 7 ? static_cast<std::size_t>(id) : 0];
     return {fingers, thumb};
   }
   static HandBuilder pointing() { return pose(kPoseOneFinger); }
   static HandBuilder open() { return pose(kPoseOpenHand); }
 
-  HandBuilder& palm(float pixels) {
-    palm_ = pixels;
-    return *this;
-  }
-  HandBuilder& rotate(float degrees) {
-    degrees_ = degrees;
-    return *this;
-  }
-  HandBuilder& mirror(bool on = true) {
-    mirror_ = on;
-    return *this;
-  }
-  // Places the palm centre (the mean of landmarks 0, 5, 9, 13 and 17) on `pixel`.
-  HandBuilder& at(Point pixel) {
-    anchorIsTip_ = false;
-    anchor_ = pixel;
-    return *this;
-  }
-  // Places the index tip (landmark 8) on `pixel`.
-  HandBuilder& tipAt(Point pixel) {
-    anchorIsTip_ = true;
-    anchor_ = pixel;
-    return *this;
-  }
+  HandBuilder& palm(float pixels) { palm_ = pixels; return *this; }
+  HandBuilder& rotate(float degrees) { degrees_ = degrees; return *this; }
+  HandBuilder& mirror(bool on) { mirror_ = on; return *this; }
+  // Anchors the palm centre (the mean of landmarks 0, 5, 9, 13 and 17) or the index tip on `pixel`.
+  HandBuilder& at(Point pixel) { anchorIsTip_ = false; anchor_ = pixel; return *this; }
+  HandBuilder& tipAt(Point pixel) { anchorIsTip_ = true; anchor_ = pixel; return *this; }
 
   // A landmark in the hand's own frame, before mirroring and placing.
   Point local(int landmark) const { return local_[landmark]; }
-  HandBuilder& set(int landmark, Point localPoint) {
-    local_[landmark] = localPoint;
-    return *this;
-  }
+  HandBuilder& set(int landmark, Point localPoint) { local_[landmark] = localPoint; return *this; }
 
   HandLandmarks build() const {
     const float angle = degrees_ * std::numbers::pi_v<float> / 180.0f;
@@ -91,24 +61,13 @@ class HandBuilder {
     Point from = hand[8];
     if (!anchorIsTip_) {
       from = {0.0f, 0.0f};
-      for (const int i : {0, 5, 9, 13, 17}) {
-        from.x += hand[i].x / 5.0f;
-        from.y += hand[i].y / 5.0f;
-      }
+      for (const int i : {0, 5, 9, 13, 17}) from = {from.x + hand[i].x / 5.0f, from.y + hand[i].y / 5.0f};
     }
     for (Point& p : hand) p = {p.x + anchor_.x - from.x, p.y + anchor_.y - from.y};
     return hand;
   }
 
-  // A tracked hand as the tracker reports it.
-  HandObservation observation(float presence = 0.95f) const {
-    HandObservation result;
-    result.present = true;
-    result.landmarksValid = true;
-    result.presence = presence;
-    result.landmarks = build();
-    return result;
-  }
+  HandObservation observation(float presence = 0.95f) const { return {true, true, presence, build()}; }
 
  private:
   struct FingerShape {
@@ -126,47 +85,32 @@ class HandBuilder {
   void placeFinger(int finger, bool extended) {
     const FingerShape& shape = kFingers[finger];
     const float angle = shape.spreadDegrees * std::numbers::pi_v<float> / 180.0f;
-    const Point along{std::sin(angle), -std::cos(angle)};
     const auto step = [&](float distance) {
-      return Point{shape.base.x + along.x * distance, shape.base.y + along.y * distance};
+      return Point{shape.base.x + std::sin(angle) * distance, shape.base.y - std::cos(angle) * distance};
     };
+    const auto [a, b, c] = shape.segments;
     const int first = 5 + 4 * finger;
     local_[first] = shape.base;
-    if (extended) {
-      const auto [a, b, c] = shape.segments;
-      local_[first + 1] = step(a);
-      local_[first + 2] = step(a + b);
-      local_[first + 3] = step(a + b + c);
-    } else {
-      // Curled: up to the middle joint, then back down onto the palm.
-      local_[first + 1] = step(0.32f);
-      local_[first + 2] = step(0.12f);
-      local_[first + 3] = step(-0.08f);
-    }
+    // Curled: up to the middle joint, then back down onto the palm.
+    local_[first + 1] = step(extended ? a : 0.32f);
+    local_[first + 2] = step(extended ? a + b : 0.12f);
+    local_[first + 3] = step(extended ? a + b + c : -0.08f);
   }
 
   void placeThumb(Thumb thumb) {
     local_[1] = {-0.25f, -0.25f};
-    switch (thumb) {
-      case Thumb::Folded:
-        local_[2] = {-0.35f, -0.5f};
-        local_[3] = {-0.15f, -0.7f};
-        local_[4] = {0.05f, -0.8f};
-        break;
-      case Thumb::Out:
-        local_[2] = {-0.55f, -0.45f};
-        local_[3] = {-0.8f, -0.6f};
-        local_[4] = {-1.05f, -0.75f};
-        break;
-      case Thumb::Pinch:
-        local_[4] = {local_[8].x + 0.05f, local_[8].y + 0.05f};
-        local_[2] = {-0.5f, -0.55f};
-        local_[3] = {(local_[2].x + local_[4].x) / 2.0f, (local_[2].y + local_[4].y) / 2.0f};
-        break;
+    if (thumb == Thumb::Pinch) {
+      local_[2] = {-0.5f, -0.55f};
+      local_[4] = {local_[8].x + 0.05f, local_[8].y + 0.05f};
+      local_[3] = {(local_[2].x + local_[4].x) / 2.0f, (local_[2].y + local_[4].y) / 2.0f};
+    } else if (thumb == Thumb::Out) {
+      local_[2] = {-0.55f, -0.45f}, local_[3] = {-0.8f, -0.6f}, local_[4] = {-1.05f, -0.75f};
+    } else {
+      local_[2] = {-0.35f, -0.5f}, local_[3] = {-0.15f, -0.7f}, local_[4] = {0.05f, -0.8f};
     }
   }
 
-  std::array<Point, kLandmarkCount> local_{};
+  std::array<Point, kLandmarkCount> local_{};  // wrist at the origin
   float palm_ = 90.0f;
   float degrees_ = 0.0f;
   bool mirror_ = false;

@@ -15,36 +15,20 @@ class RecordingSink : public IActionSink {
   DesktopRect target;
   bool leftDown = false;
   bool rightDown = false;
-  // The next actions to refuse, releases (LeftUp, RightUp) aside: nothing could make a refused
-  // release good. A refused click is half sent: its press gets through, the worst case the gate
-  // must make good; any other refused action sends nothing.
+  // The next actions to refuse, releases aside. A refused click is half sent: its press gets
+  // through, the worst case the gate must make good; any other refused action sends nothing.
   int refusals = 0;
 
   bool perform(const ActionRecord& action) override {
     performed.push_back(action);
-    const bool release = action.kind == ActionKind::LeftUp || action.kind == ActionKind::RightUp;
-    const bool refused = refusals > 0 && !release;
+    const ActionKind kind = action.kind;
+    const bool refused = refusals > 0 && kind != ActionKind::LeftUp && kind != ActionKind::RightUp;
     if (refused) --refusals;
-    switch (action.kind) {
-      case ActionKind::LeftClick:
-      case ActionKind::DoubleClick:
-        leftDown = refused;
-        break;
-      case ActionKind::RightClick:
-        rightDown = refused;
-        break;
-      case ActionKind::LeftDown:
-        leftDown = leftDown || !refused;
-        break;
-      case ActionKind::LeftUp:
-        leftDown = false;
-        break;
-      case ActionKind::RightUp:
-        rightDown = false;
-        break;
-      default:
-        break;
-    }
+    if (kind == ActionKind::LeftClick || kind == ActionKind::DoubleClick) leftDown = refused;
+    if (kind == ActionKind::RightClick) rightDown = refused;
+    if (kind == ActionKind::LeftDown) leftDown = leftDown || !refused;
+    if (kind == ActionKind::LeftUp) leftDown = false;
+    if (kind == ActionKind::RightUp) rightDown = false;
     return !refused;
   }
 

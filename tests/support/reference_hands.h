@@ -23,22 +23,20 @@ using Landmarks = std::array<Point, kLandmarkCount>;
 inline std::vector<Landmarks> loadReferenceHands(const std::filesystem::path& file) {
   std::ifstream in(file, std::ios::binary);
   const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-  std::size_t at = text.find("\"hands\"");
-  at = at == std::string::npos ? at : text.find('[', at);
-  if (at == std::string::npos) throw std::runtime_error("no \"hands\" array in " + file.string());
+  std::size_t at = text.find('[', text.find("\"hands\""));
   std::vector<float> numbers;
-  for (int depth = 0; at < text.size(); ++at) {
-    const char c = text[at];
-    if (c == '[') ++depth;
-    if (c == ']' && --depth == 0) break;
-    if (c == '-' || std::isdigit(static_cast<unsigned char>(c))) {
+  for (int depth = 0; at < text.size() && !(text[at] == ']' && --depth == 0); ++at) {
+    if (text[at] == '[') ++depth;
+    if (text[at] == '-' || std::isdigit(static_cast<unsigned char>(text[at]))) {
       std::size_t used = 0;
       numbers.push_back(std::stof(text.substr(at), &used));
       at += used - 1;
     }
   }
   const std::size_t perHand = kLandmarkCount * 2;
-  if (numbers.empty() || numbers.size() % perHand != 0) throw std::runtime_error("malformed " + file.string());
+  if (numbers.empty() || numbers.size() % perHand != 0) {
+    throw std::runtime_error("no reference hands in " + file.string());
+  }
   std::vector<Landmarks> hands(numbers.size() / perHand);
   for (std::size_t i = 0; i < numbers.size() / 2; ++i) {
     hands[i / kLandmarkCount][i % kLandmarkCount] = {numbers[2 * i], numbers[2 * i + 1]};
@@ -52,24 +50,16 @@ struct LandmarkError {
   int worst = -1;  // landmark with the largest error
 };
 
-inline LandmarkError landmarkError(const Landmarks& found, const Landmarks& reference) {
-  LandmarkError error{0.0, 0.0, -1};
-  for (int i = 0; i < kLandmarkCount; ++i) {
-    const double distance = std::hypot(found[i].x - reference[i].x, found[i].y - reference[i].y);
-    error.mean += distance / kLandmarkCount;
-    if (distance > error.max) {
-      error.max = distance;
-      error.worst = i;
-    }
-  }
-  return error;
-}
-
 // The error against whichever reference hand the tracked hand is closest to (by mean).
 inline LandmarkError errorToNearest(const Landmarks& found, const std::vector<Landmarks>& references) {
   LandmarkError best;
   for (const Landmarks& reference : references) {
-    const LandmarkError error = landmarkError(found, reference);
+    LandmarkError error{0.0, 0.0, -1};
+    for (int i = 0; i < kLandmarkCount; ++i) {
+      const double distance = std::hypot(found[i].x - reference[i].x, found[i].y - reference[i].y);
+      error.mean += distance / kLandmarkCount;
+      if (distance > error.max) error = {error.mean, distance, i};
+    }
     if (error.mean < best.mean) best = error;
   }
   return best;

@@ -1,5 +1,5 @@
-// A tracking worker under a test's control: a clock whose time passes only when the worker sleeps,
-// the worker thread stepped one loop turn at a time, and a provider that plays a script.
+// A tracking worker under a test's control: virtual time that passes only when the worker sleeps,
+// the worker stepped one loop turn at a time, and a provider that plays a script.
 #pragma once
 
 #include <chrono>
@@ -8,7 +8,6 @@
 #include <functional>
 #include <memory>
 #include <mutex>
-#include <stdexcept>
 #include <string>
 #include <thread>
 #include <vector>
@@ -17,13 +16,10 @@
 
 namespace vel::test {
 
-// Virtual time that moves only to the deadline of each worker sleep. In lockstep each sleep
-// blocks until the test lets the worker take one more loop turn; free running, sleeps return at
-// once and the worker spins.
+// Each sleep moves time to its deadline; in lockstep it then blocks until the test grants a turn,
+// free running it returns at once.
 class LockstepClock final : public IWorkerClock {
  public:
-  static constexpr std::uint64_t kTickBase = 1'000'000;  // ms, far above 0 ("none")
-
   explicit LockstepClock(bool freeRunning = false) : freeRunning_(freeRunning) {}
 
   TimePoint now() override {
@@ -44,13 +40,13 @@ class LockstepClock final : public IWorkerClock {
       std::this_thread::yield();
     }
   }
-  std::uint64_t tickMs() override {
+  std::uint64_t tickMs() override {  // far above 0, which means "none"
     std::lock_guard lock(mutex_);
-    return tickLocked();
+    return 1'000'000 + static_cast<std::uint64_t>(
+                           std::chrono::duration_cast<std::chrono::milliseconds>(now_.time_since_epoch()).count());
   }
 
-  // Waits until the worker sleeps, lets it run one loop turn, and waits until it sleeps again.
-  // False when the worker did not get there within a minute (it ended, or hangs).
+  // One loop turn of a sleeping worker; false when it does not get back to sleep within a minute.
   bool turn() {
     std::unique_lock lock(mutex_);
     if (!waitAsleep(lock)) return false;
@@ -59,13 +55,11 @@ class LockstepClock final : public IWorkerClock {
     changed_.wait(lock, [&] { return turns_ == 0; });
     return waitAsleep(lock);
   }
-  // Waits until the worker sleeps (in lockstep it then stays asleep until the next turn).
   bool waitForSleep() {
     std::unique_lock lock(mutex_);
     return waitAsleep(lock);
   }
-  // From now on sleeps return at once: the way out for a worker that is to stop.
-  void release() {
+  void release() {  // the way out for a worker that is to stop
     std::lock_guard lock(mutex_);
     freeRunning_ = true;
     changed_.notify_all();
@@ -79,10 +73,6 @@ class LockstepClock final : public IWorkerClock {
   bool waitAsleep(std::unique_lock<std::mutex>& lock) {
     return changed_.wait_for(lock, std::chrono::minutes(1), [&] { return asleep_ && turns_ == 0; });
   }
-  std::uint64_t tickLocked() const {
-    return kTickBase + static_cast<std::uint64_t>(
-                           std::chrono::duration_cast<std::chrono::milliseconds>(now_.time_since_epoch()).count());
-  }
 
   std::mutex mutex_;
   std::condition_variable changed_;
@@ -93,18 +83,16 @@ class LockstepClock final : public IWorkerClock {
   int turns_ = 0;
 };
 
-// What a scripted provider returns and what happened to it; read by the test only while the
-// worker sleeps in lockstep or after it has been joined.
+// What a scripted provider returns and what happened to it; read only while the worker sleeps
+// in lockstep or after it has been joined.
 struct ProviderScript {
   bool hand = true;
   std::wstring status = L"Point to aim";
   std::vector<ActionRecord> actions;
-  std::function<void()> duringProcess;  // e.g. a physical mouse event while a frame is processed
-  bool failInProcess = false;
+  std::function<void()> duringProcess;  // may throw, as a failing inference does
 
   int created = 0;
   int destroyed = 0;
-  int resets = 0;
   std::vector<std::uint64_t> processed;  // frame sequences
 };
 
@@ -114,9 +102,8 @@ class ScriptedProvider final : public IControlProvider {
   ~ScriptedProvider() override { ++script_.destroyed; }
 
   ControlOutput process(const Frame& frame, const Settings&) override {
-    if (script_.failInProcess) throw std::runtime_error("inference failed");
-    script_.processed.push_back(frame.sequence);
     if (script_.duringProcess) script_.duringProcess();
+    script_.processed.push_back(frame.sequence);
     ControlOutput output;
     output.timeMs = static_cast<std::int64_t>(frame.timeMs);
     output.sequence = frame.sequence;
@@ -128,7 +115,7 @@ class ScriptedProvider final : public IControlProvider {
     output.actions = script_.actions;
     return output;
   }
-  void reset() override { ++script_.resets; }
+  void reset() override {}
   const wchar_t* name() const override { return L"Scripted"; }
 
  private:

@@ -1,8 +1,4 @@
-"""Shared test plumbing: repository paths, the error measure, and ONNX Runtime execution.
-
-ONNX Runtime is driven through its node binding (tests/tools/ort_runner.js) because the C API is a
-versioned table of function pointers that ctypes would have to mirror slot by slot.
-"""
+"""Shared test plumbing: paths, the error measure, and ONNX Runtime through its node binding (ort_runner.js)."""
 import atexit
 import base64
 import contextlib
@@ -37,10 +33,7 @@ def relative_error(actual: np.ndarray, reference: np.ndarray) -> float:
 
 
 def shape_disagreements(model: onnx.ModelProto, graph) -> list[str]:
-    """Activations whose ONNX-inferred shape differs from the shape recorded in the TFLite graph.
-
-    Each activation must exist under its own name (NHWC) or with NCHW_SUFFIX (NCHW), or both.
-    """
+    """Activations whose ONNX-inferred shape (NHWC name, or NCHW_SUFFIX name) differs from the TFLite graph's."""
     inferred = onnx.shape_inference.infer_shapes(model, strict_mode=True).graph
     shapes = {v.name: tuple(d.dim_value if d.HasField("dim_value") else None for d in v.type.tensor_type.shape.dim)
               for v in [*inferred.value_info, *inferred.input, *inferred.output]}

@@ -6,40 +6,25 @@ against a separate reading of each op's semantics. Computes in float64.
 import numpy as np
 
 
-def run(graph, feeds: dict) -> dict:
-    """Evaluates the graph; returns every tensor's value by index. `feeds` maps input names to arrays."""
+def outputs(graph, feeds: dict) -> dict:
+    """Evaluates the graph; returns its outputs by name. `feeds` maps input names to arrays."""
     values = {i: t.data for i, t in enumerate(graph.tensors) if t.data is not None}
     for index in graph.inputs:
         values[index] = np.asarray(feeds[graph.tensors[index].name], np.float64)
     for op in graph.operators:
         apply(op, values)
-    return values
+    return {graph.tensors[i].name: values[i] for i in graph.outputs}
 
 
 def apply(op, values: dict) -> None:
     """Evaluates one operator, reading and writing `values` (tensor index -> array)."""
     args = [values[i] if i >= 0 else None for i in op.inputs]
     result = _OPS[op.kind](op.options, *args)
-    values[op.outputs[0]] = _activate(result, op.options.get("fused_activation_function", "NONE"))
+    values[op.outputs[0]] = _ACTIVATIONS[op.options.get("fused_activation_function", "NONE")](result)
 
 
-def outputs(graph, feeds: dict) -> dict:
-    values = run(graph, feeds)
-    return {graph.tensors[i].name: values[i] for i in graph.outputs}
-
-
-def _activate(x, kind):
-    if kind == "NONE":
-        return x
-    if kind == "RELU":
-        return np.maximum(x, 0.0)
-    if kind == "RELU6":
-        return np.minimum(np.maximum(x, 0.0), 6.0)
-    if kind == "RELU_N1_TO_1":
-        return np.minimum(np.maximum(x, -1.0), 1.0)
-    if kind == "TANH":
-        return np.tanh(x)
-    raise NotImplementedError(kind)
+_ACTIVATIONS = {"NONE": lambda x: x, "RELU": lambda x: np.maximum(x, 0.0), "RELU6": lambda x: np.clip(x, 0.0, 6.0),
+                "RELU_N1_TO_1": lambda x: np.clip(x, -1.0, 1.0), "TANH": np.tanh}
 
 
 def _out_size_and_padding(size, kernel, stride, dilation, padding):
@@ -82,18 +67,16 @@ def _depthwise_conv_2d(options, x, weights, bias=None):
 
 
 def _max_pool_2d(options, x):
-    windows = (w for _, _, w in _taps(x, options, options["filter_height"], options["filter_width"], -np.inf))
-    return np.maximum.reduce(list(windows))
+    return np.maximum.reduce([w for _, _, w in _taps(x, options, options["filter_height"], options["filter_width"],
+                                                     -np.inf)])
 
 
 def _resize_bilinear(options, x, size):
     result = x
     for axis, new_size in zip((1, 2), size):
         old_size = x.shape[axis]
-        if options["align_corners"] and new_size > 1:
-            scale = (old_size - 1) / (new_size - 1)
-        else:
-            scale = old_size / new_size
+        corners = options["align_corners"] and new_size > 1
+        scale = (old_size - 1) / (new_size - 1) if corners else old_size / new_size
         position = np.arange(new_size, dtype=np.float64)
         position = (position + 0.5) * scale - 0.5 if options["half_pixel_centers"] else position * scale
         lower = np.maximum(np.floor(position), 0).astype(int)
@@ -104,11 +87,8 @@ def _resize_bilinear(options, x, size):
 
 
 def _fully_connected(options, x, weights, bias=None):
-    units, depth = weights.shape
-    result = x.reshape(-1, depth) @ weights.T
-    if bias is not None:
-        result = result + bias
-    return result.reshape(x.shape[:-1] + (units,)) if options["keep_num_dims"] else result
+    result = x.reshape(-1, weights.shape[1]) @ weights.T + (0.0 if bias is None else bias)
+    return result.reshape(x.shape[:-1] + (weights.shape[0],)) if options["keep_num_dims"] else result
 
 
 def _reshape(options, x, shape=None):

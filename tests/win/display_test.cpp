@@ -8,27 +8,21 @@
 namespace vel {
 namespace {
 
-TEST(DisplayList, ListsTheMonitorsWithTheirRectanglesAndNames) {
+TEST(DisplayList, MonitorsVirtualScreenAndDpiComeFromTheSystem) {
   const DisplayList displays = buildDisplayList();
   ASSERT_EQ(displays.size(), static_cast<std::size_t>(GetSystemMetrics(SM_CMONITORS)));
   ASSERT_FALSE(displays.empty());
   const DesktopRect& main = displays[0].rect;
-  EXPECT_EQ(main.left, 0);
-  EXPECT_EQ(main.top, 0);
-  EXPECT_EQ(main.right - main.left, GetSystemMetrics(SM_CXSCREEN));
-  EXPECT_EQ(main.bottom - main.top, GetSystemMetrics(SM_CYSCREEN));
+  EXPECT_EQ(main, (DesktopRect{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)}));
   EXPECT_EQ(displays[0].name, displayName(0, main, true));
-}
+  EXPECT_GE(systemDpi(), 96u);
 
-TEST(DisplayList, VirtualScreenAndDpiFromTheSystem) {
   const VirtualScreen screen = currentVirtualScreen();
   EXPECT_EQ(screen.width, GetSystemMetrics(SM_CXVIRTUALSCREEN));
   EXPECT_EQ(screen.height, GetSystemMetrics(SM_CYVIRTUALSCREEN));
-  EXPECT_GE(systemDpi(), 96u);
-
   Settings settings;
   settings.AllDisplays = 1;
-  EXPECT_EQ(targetDesktopRect(settings, buildDisplayList(), screen),
+  EXPECT_EQ(targetDesktopRect(settings, displays, screen),
             (DesktopRect{screen.x, screen.y, screen.x + screen.width, screen.y + screen.height}));
 }
 

@@ -1,5 +1,5 @@
-// Guide sheets decoded with WIC from the rendered PNGs (copied beside the test executable, as in dist/), broken
-// copies of them, and one cell drawn into a GDI bitmap.
+// Guide sheets decoded with WIC from the rendered PNGs (copied beside the test executable, as in
+// dist/), broken copies of them, and one cell drawn into a GDI bitmap.
 #include <windows.h>
 
 #include <objbase.h>
@@ -19,10 +19,6 @@ class GuideImages : public ::testing::Test {
  protected:
   static void SetUpTestSuite() { ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_MULTITHREADED))); }
   static void TearDownTestSuite() { CoUninitialize(); }
-
-  static bool allEmpty(const GuideImageSet& set) {
-    return std::all_of(set.begin(), set.end(), [](const GuideSheet& s) { return s.pixels.empty(); });
-  }
 };
 
 TEST_F(GuideImages, RenderedSheetsLoadAtCellSize) {
@@ -33,11 +29,6 @@ TEST_F(GuideImages, RenderedSheetsLoadAtCellSize) {
     EXPECT_EQ(set[i].height, 256u);
     EXPECT_EQ(set[i].pixels.size(), std::size_t{set[i].width} * set[i].height * 4u);
   }
-  // The top-left corner is the sheet's light background, opaque.
-  EXPECT_EQ(set[0].pixels[0], 0xf8);
-  EXPECT_EQ(set[0].pixels[1], 0xf3);
-  EXPECT_EQ(set[0].pixels[2], 0xee);
-  EXPECT_EQ(set[0].pixels[3], 0xff);
 }
 
 TEST_F(GuideImages, MissingOrTruncatedSheetLeavesEverySheetUnloaded) {
@@ -47,56 +38,35 @@ TEST_F(GuideImages, MissingOrTruncatedSheetLeavesEverySheetUnloaded) {
     for (const auto& sheet : kGuideSheets) {
       std::filesystem::copy_file(renderedAssets() / sheet.fileName, dir.path() / sheet.fileName);
     }
-    if (truncate) {
-      const auto victim = dir.path() / L"grab-open.png";
-      std::filesystem::resize_file(victim, std::filesystem::file_size(victim) / 2);
-    } else {
-      std::filesystem::remove(dir.path() / L"custom-poses.png");
-    }
+    const auto victim = dir.path() / (truncate ? L"grab-open.png" : L"custom-poses.png");
+    if (truncate) std::filesystem::resize_file(victim, std::filesystem::file_size(victim) / 2);
+    else std::filesystem::remove(victim);
     GuideImageSet set;
     EXPECT_FALSE(loadGuideImages(set, dir.path()));
-    EXPECT_TRUE(allEmpty(set));
+    EXPECT_TRUE(std::all_of(set.begin(), set.end(), [](const GuideSheet& s) { return s.pixels.empty(); }));
   }
 }
-
-// A 200 x 160 white bitmap selected into a memory context.
-class Canvas {
- public:
-  Canvas() : dc_(CreateCompatibleDC(nullptr)) {
-    BITMAPINFO info{};
-    info.bmiHeader = {sizeof(BITMAPINFOHEADER), kWidth, -kHeight, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-    bitmap_ = CreateDIBSection(dc_, &info, DIB_RGB_COLORS, reinterpret_cast<void**>(&bits_), nullptr, 0);
-    old_ = SelectObject(dc_, bitmap_);
-    std::fill(bits_, bits_ + kWidth * kHeight, 0x00ffffffu);
-  }
-  ~Canvas() {
-    SelectObject(dc_, old_);
-    DeleteObject(bitmap_);
-    DeleteDC(dc_);
-  }
-  HDC dc() const { return dc_; }
-  std::uint32_t at(int x, int y) const {
-    GdiFlush();
-    return bits_[y * kWidth + x] & 0x00ffffffu;
-  }
-  static constexpr int kWidth = 200, kHeight = 160;
-
- private:
-  HDC dc_;
-  HBITMAP bitmap_ = nullptr;
-  HGDIOBJ old_ = nullptr;
-  std::uint32_t* bits_ = nullptr;
-};
 
 TEST_F(GuideImages, CardCellIsDrawnCentredOneColumnIn) {
   GuideImageSet set;
   ASSERT_TRUE(loadGuideImages(set, renderedAssets()));
-  Canvas canvas;
-  drawGuideCell(set, canvas.dc(), {0, 0}, 8, 6, 184, 146);  // 182 x 146 drawn from x = 9
-  EXPECT_EQ(canvas.at(8, 70), 0xffffffu);
-  EXPECT_EQ(canvas.at(9 + 181 + 1, 70), 0xffffffu);
-  EXPECT_EQ(canvas.at(12, 10), 0xeef3f8u);  // the sheet's background
-  EXPECT_EQ(canvas.at(100, 155), 0xffffffu);  // below the drawing
+  // A 200 x 160 white bitmap selected into a memory context.
+  const HDC dc = CreateCompatibleDC(nullptr);
+  BITMAPINFO info{};
+  info.bmiHeader = {sizeof(BITMAPINFOHEADER), 200, -160, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+  void* bits = nullptr;
+  const HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  const HGDIOBJ old = SelectObject(dc, bitmap);
+  PatBlt(dc, 0, 0, 200, 160, WHITENESS);
+
+  drawGuideCell(set, dc, {0, 0}, 8, 6, 184, 146);  // 182 x 146 drawn from x = 9
+  EXPECT_EQ(GetPixel(dc, 8, 70), RGB(255, 255, 255));
+  EXPECT_EQ(GetPixel(dc, 9 + 181 + 1, 70), RGB(255, 255, 255));
+  EXPECT_EQ(GetPixel(dc, 12, 10), RGB(0xee, 0xf3, 0xf8));  // the sheet's light background
+  EXPECT_EQ(GetPixel(dc, 100, 155), RGB(255, 255, 255));  // below the drawing
+  SelectObject(dc, old);
+  DeleteObject(bitmap);
+  DeleteDC(dc);
 }
 
 }  // namespace
