@@ -26,14 +26,16 @@ inline constexpr const wchar_t* kInputBlocked =
 inline constexpr const wchar_t* kTrackerUnavailable = L"Tracker unavailable: ";
 
 // What the snapshot lock guards: the settings the worker copies for each frame, the published
-// output and frame, and the error text. The application state embeds one; taken before the gate
+// output and frame, and the texts. The application state embeds one; taken before the gate
 // lock and the practice lock, never while holding either.
 struct SharedSnapshot {
   std::mutex lock;
   Settings settings;
   ControlOutput output;
   FramePtr frame;  // the frame `output` was computed from
-  std::wstring appError;
+  std::wstring appError;              // persistent until the next start attempt
+  std::wstring notice;                // the latest result, shown until noticeUntil
+  std::int64_t noticeUntil = 0;       // GetTickCount64 ms
 };
 
 struct ThreadFlags {

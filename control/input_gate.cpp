@@ -76,6 +76,12 @@ bool InputGate::mousePriorityActive() {
   return now() < priorityUntil_;
 }
 
+bool InputGate::enabled() {
+  const std::lock_guard guard(lock_);
+  consumePhysicalEvent();
+  return enabled_;
+}
+
 std::uint64_t InputGate::readGeneration() {
   const std::lock_guard guard(lock_);
   consumePhysicalEvent();

@@ -47,6 +47,8 @@ class InputGate {
 
   bool mousePriorityActive();
 
+  bool enabled();
+
   // Grows on every interruption; outputs computed under an older generation are refused.
   std::uint64_t readGeneration();
 

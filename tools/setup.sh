@@ -11,7 +11,7 @@ say() { echo "setup: $*"; }
 # Debian packages: compilers, Wine, model conversion, image libraries, test tools.
 packages=(
   cmake ninja-build g++ make pkg-config zip
-  g++-mingw-w64-x86-64-posix wine wine64 xvfb xauth fonts-dejavu-core
+  g++-mingw-w64-x86-64-posix wine wine64 xvfb xauth fonts-dejavu-core xdotool
   python3 python3-onnx python3-numpy
   libgtest-dev libpng-dev libjpeg-dev librsvg2-bin
 )

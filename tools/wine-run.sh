@@ -23,7 +23,10 @@ cleanup() {
 trap cleanup EXIT
 
 # A display of our own: Xvfb picks a free number and writes it to the descriptor we give it.
-Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
+# VEL_SCREEN_DIR keeps the screen's frame buffer there as an XWD file (tools/xwd2png.py reads it).
+fbdir=()
+[ -n "${VEL_SCREEN_DIR:-}" ] && mkdir -p "$VEL_SCREEN_DIR" && fbdir=(-fbdir "$VEL_SCREEN_DIR")
+Xvfb -displayfd 3 -screen 0 "${VEL_SCREEN_SIZE:-1920x1080}x24" "${fbdir[@]}" -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
 xvfb_pid=$!
 for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.05; done
 [ -s "$work/display" ] || { echo "wine-run: Xvfb did not start" >&2; exit 1; }

@@ -44,6 +44,12 @@ Point areaToPreview(const PreviewRect& preview, const ReachRect& area, Point are
           static_cast<float>(preview.top) + y * static_cast<float>(preview.height - 1)};
 }
 
+Point previewToArea(const PreviewRect& preview, const ReachRect& area, Point previewPoint) {
+  const float x = (previewPoint.x - static_cast<float>(preview.left)) / static_cast<float>(std::max(preview.width - 1, 1));
+  const float y = (previewPoint.y - static_cast<float>(preview.top)) / static_cast<float>(std::max(preview.height - 1, 1));
+  return {(x - area.left) / (area.right - area.left), (y - area.top) / (area.bottom - area.top)};
+}
+
 PreviewSize areaSizeInPreview(const PreviewRect& preview, const ReachRect& area) {
   const auto span = [](int pixels, float fraction) {
     return std::max(static_cast<int>(std::lround(static_cast<float>(pixels - 1) * fraction)), 1) + 1;

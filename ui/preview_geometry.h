@@ -43,6 +43,9 @@ Point frameToPreview(const PreviewRect& preview, Point framePixel, bool mirror);
 // mirroring does not apply, since the area's positions already are the pointer's.
 Point areaToPreview(const PreviewRect& preview, const ReachRect& area, Point areaPoint);
 
+// The inverse of areaToPreview: a preview position in 0..1 of `area` (outside 0..1 beyond it).
+Point previewToArea(const PreviewRect& preview, const ReachRect& area, Point previewPoint);
+
 // How many preview pixels `area` spans, at least 2 × 2.
 PreviewSize areaSizeInPreview(const PreviewRect& preview, const ReachRect& area);
 
