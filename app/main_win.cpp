@@ -43,7 +43,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
     if (args[1] == L"--smoke-test") smokeReport = args[2];
   }
   const int exitCode = modeResult ? *modeResult
-                                  : vel::runInteractive(instance, showCommand, smokeReport, vel::mediaFoundationCameras());
+                                  : vel::runInteractive(instance, showCommand, smokeReport,
+                                                        vel::mediaFoundationCameras(), vel::exeDir());
   vel::releaseProcess();
   return exitCode;
 }

@@ -8,7 +8,6 @@
 #include <exception>
 
 #include "app/display.h"
-#include "app/exe_dir.h"
 #include "app/wide_text.h"
 #include "camera/mf_camera.h"
 #include "ui/main_window_win.h"
@@ -128,7 +127,8 @@ void releaseProcess() {
   CoUninitialize();
 }
 
-int runInteractive(HINSTANCE instance, int showCommand, const std::wstring& smokeReport, const CameraSource& cameras) {
+int runInteractive(HINSTANCE instance, int showCommand, const std::wstring& smokeReport, const CameraSource& cameras,
+                   const std::filesystem::path& folder) {
   SetLastError(ERROR_SUCCESS);
   HANDLE mutex = CreateMutexW(nullptr, FALSE, kInstanceMutex);
   if (mutex != nullptr && GetLastError() == ERROR_ALREADY_EXISTS) {
@@ -142,7 +142,7 @@ int runInteractive(HINSTANCE instance, int showCommand, const std::wstring& smok
   const INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX), ICC_STANDARD_CLASSES | ICC_BAR_CLASSES};
   InitCommonControlsEx(&controls);
 
-  WindowsApp app(cameras.make(), exeDir());
+  WindowsApp app(cameras.make(), folder);
   theApp = &app;
   app.smokeReport = smokeReport;
   loadAppState(app, cameras);

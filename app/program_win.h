@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <string>
@@ -27,8 +28,10 @@ CameraSource mediaFoundationCameras();
 bool prepareProcess();
 void releaseProcess();
 
-// The normal start, up to the end of the message loop; returns the exit code. A non-empty
-// `smokeReport` runs the smoke test with the window hidden.
-int runInteractive(HINSTANCE instance, int showCommand, const std::wstring& smokeReport, const CameraSource& cameras);
+// The normal start, up to the end of the message loop; returns the exit code. Settings, models
+// and guide images are found in `folder`. A non-empty `smokeReport` runs the smoke test with the
+// window hidden.
+int runInteractive(HINSTANCE instance, int showCommand, const std::wstring& smokeReport, const CameraSource& cameras,
+                   const std::filesystem::path& folder);
 
 }  // namespace vel

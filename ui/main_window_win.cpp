@@ -15,7 +15,7 @@
 
 namespace vel {
 
-WindowsApp* theApp = nullptr;
+std::atomic<WindowsApp*> theApp{nullptr};
 
 WindowsApp::WindowsApp(std::unique_ptr<ICamera> camera, const std::filesystem::path& exeDir)
     : state(std::make_unique<WindowsSink>(), std::move(camera)),
@@ -334,8 +334,9 @@ LRESULT onMessage(WindowsApp& app, HWND window, UINT message, WPARAM wParam, LPA
 }  // namespace
 
 LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (theApp == nullptr) return DefWindowProcW(window, message, wParam, lParam);
-  return onMessage(*theApp, window, message, wParam, lParam);
+  WindowsApp* app = theApp;
+  if (app == nullptr) return DefWindowProcW(window, message, wParam, lParam);
+  return onMessage(*app, window, message, wParam, lParam);
 }
 
 }  // namespace vel

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <cstdint>
 #include <filesystem>
 #include <memory>
@@ -49,8 +50,8 @@ struct WindowsApp {
   int exitCode = 0;
 };
 
-// Set while the message loop runs.
-extern WindowsApp* theApp;
+// Set while the message loop runs; atomic because tests look at the program from their own thread.
+extern std::atomic<WindowsApp*> theApp;
 
 LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
