@@ -87,83 +87,6 @@ std::optional<MouseEvent> physicalMove(MouseWatch& watch, std::int64_t since) {
   return found;
 }
 
-TEST_F(ProgramTest, PhysicalMouseTakesPriorityAndReleasesAHandDrag) {
-  const std::vector<Frame> poses = posePhotos({"one.png", "fist.png"});
-  const std::vector<Frame> photos{poses[0], poses[1], shifted(poses[0], 120)};
-  ClickTarget target;
-  MouseWatch watch;
-  ProgramRun run(photos);
-  run.run([&](ProgramRun& r) {
-    r.command(kIdStart);
-    ASSERT_TRUE(waitFor([&] { return r.app().state.gate.enabled(); }));
-    // A drag held by hand control is let go the moment the real mouse moves. The grab needs an
-    // aim: a still pointing hand that has clicked. (Drag first: under Wine, once the X pointer has
-    // moved, every injected button event brings a physical-looking move back to it.)
-    ASSERT_TRUE(watch.ours(WM_LBUTTONUP, tickNow()).has_value());
-    r.camera->photo_ = 1;
-    const std::optional<MouseEvent> grab = watch.ours(WM_LBUTTONDOWN, tickNow());
-    ASSERT_TRUE(grab.has_value());
-    std::this_thread::sleep_for(300ms);
-    ASSERT_FALSE(watch.ours(WM_LBUTTONUP, grab->time, 0ms).has_value());
-    const std::int64_t moveTime = tickNow();
-    xdotool(L"mousemove 720 520");
-    const std::optional<MouseEvent> release = watch.ours(WM_LBUTTONUP, moveTime, 2s);
-    const std::optional<MouseEvent> moved = physicalMove(watch, moveTime);
-    ASSERT_TRUE(release.has_value());
-    ASSERT_TRUE(moved.has_value());
-    EXPECT_LE(release->time - moved->time, 80);
-
-    // A moving hand keeps injected moves coming.
-    std::atomic<bool> wiggle{true};
-    std::thread mover([&] {
-      while (wiggle) {
-        r.camera->photo_ = r.camera->photo_ == 0 ? 2 : 0;
-        std::this_thread::sleep_for(400ms);
-      }
-    });
-    ASSERT_TRUE(watch.ours(WM_MOUSEMOVE, tickNow(), 5s).has_value());
-
-    // Another program's injected move is not the user's hand on the mouse.
-    INPUT input{};
-    input.type = INPUT_MOUSE;
-    input.mi.dwFlags = MOUSEEVENTF_MOVE;
-    input.mi.dx = 5;
-    ASSERT_EQ(SendInput(1, &input, sizeof input), 1u);
-    EXPECT_TRUE(watch.ours(WM_MOUSEMOVE, tickNow() + 50, 1s).has_value());
-
-    const std::int64_t before = tickNow();
-    xdotool(L"mousemove 700 500");
-    const std::optional<MouseEvent> physical = physicalMove(watch, before);
-    ASSERT_TRUE(physical.has_value());
-    std::this_thread::sleep_for(2500ms);
-    const std::optional<MouseEvent> resumed = watch.ours(WM_MOUSEMOVE, physical->time + 60, 1s);
-    wiggle = false;
-    mover.join();
-    ASSERT_TRUE(resumed.has_value());
-    EXPECT_GE(resumed->time - physical->time, 1450) << "hand control acted during mouse priority";
-    EXPECT_LE(resumed->time - physical->time, 2200) << "hand control did not resume by itself";
-  });
-}
-
-TEST_F(ProgramTest, SafetyShortcutStopsControlAndPracticeButLeavesTheCameraOn) {
-  ProgramRun run(posePhotos({"one.png"}));
-  run.run([&](ProgramRun& r) {
-    r.command(kIdStart);
-    ASSERT_TRUE(waitFor([&] { return r.app().state.gate.enabled(); }));
-    for (int press = 0; press < 2; ++press) {  // the second press changes nothing
-      xdotool(L"key ctrl+alt+space");
-      EXPECT_TRUE(waitFor([&] { return !r.app().state.gate.enabled() && r.text(kIdStart) == L"Start control"; }, 3s));
-      std::this_thread::sleep_for(300ms);
-      EXPECT_TRUE(r.camera->running());
-    }
-    r.command(kIdPractice);
-    ASSERT_TRUE(waitFor([&] { return r.text(kIdPractice) == L"Finish practice"; }));
-    xdotool(L"key ctrl+alt+space");
-    EXPECT_TRUE(waitFor([&] { return r.text(kIdPractice) == L"Practice"; }, 3s));
-    EXPECT_TRUE(r.camera->running());
-  });
-}
-
 TEST_F(ProgramTest, ControlNeverStartsWhileAnotherProgramHoldsTheShortcut) {
   constexpr int kOtherId = 0x7001;
   ASSERT_TRUE(RegisterHotKey(nullptr, kOtherId, MOD_CONTROL | MOD_ALT, VK_SPACE));
@@ -290,6 +213,89 @@ TEST_F(ProgramTest, ClosingSavesTheSettingsAndABlockedFileNeverStopsTheProgram) 
   EXPECT_EQ(third.run([&](ProgramRun& r) { EXPECT_TRUE(mirror(r)); }), 0);  // unreadable: the defaults
   CloseHandle(lock);
   EXPECT_EQ(readFile(locked / "settings.ini"), mirrorOff);
+}
+
+// The two tests with xdotool come last: under Wine, once the X pointer has moved over one of its
+// windows, an injected click can be followed by a physical-looking move back to the X pointer,
+// which later runs would take for the user's mouse. This one clicks before it moves the pointer.
+TEST_F(ProgramTest, PhysicalMouseTakesPriorityAndReleasesAHandDrag) {
+  const std::vector<Frame> poses = posePhotos({"one.png", "fist.png"});
+  const std::vector<Frame> photos{poses[0], poses[1], shifted(poses[0], 120)};
+  ClickTarget target;
+  MouseWatch watch;
+  ProgramRun run(photos);
+  run.run([&](ProgramRun& r) {
+    r.command(kIdStart);
+    ASSERT_TRUE(waitFor([&] { return r.app().state.gate.enabled(); }));
+    // A drag held by hand control is let go the moment the real mouse moves. The grab needs an
+    // aim: a still pointing hand that has clicked. (Drag first, for the same reason as above.)
+    ASSERT_TRUE(watch.ours(WM_LBUTTONUP, tickNow()).has_value());
+    r.camera->photo_ = 1;
+    const std::optional<MouseEvent> grab = watch.ours(WM_LBUTTONDOWN, tickNow());
+    ASSERT_TRUE(grab.has_value());
+    std::this_thread::sleep_for(300ms);
+    ASSERT_FALSE(watch.ours(WM_LBUTTONUP, grab->time, 0ms).has_value());
+    const std::int64_t moveTime = tickNow();
+    xdotool(L"mousemove 720 520");
+    const std::optional<MouseEvent> release = watch.ours(WM_LBUTTONUP, moveTime, 2s);
+    const std::optional<MouseEvent> moved = physicalMove(watch, moveTime);
+    ASSERT_TRUE(release.has_value());
+    ASSERT_TRUE(moved.has_value());
+    EXPECT_LE(release->time - moved->time, 80);
+
+    // A moving hand keeps injected moves coming.
+    std::atomic<bool> wiggle{true};
+    std::thread mover([&] {
+      while (wiggle) {
+        r.camera->photo_ = r.camera->photo_ == 0 ? 2 : 0;
+        std::this_thread::sleep_for(400ms);
+      }
+    });
+    ASSERT_TRUE(watch.ours(WM_MOUSEMOVE, tickNow(), 5s).has_value());
+
+    // Another program's injected move is not the user's hand on the mouse.
+    INPUT input{};
+    input.type = INPUT_MOUSE;
+    input.mi.dwFlags = MOUSEEVENTF_MOVE;
+    input.mi.dx = 5;
+    ASSERT_EQ(SendInput(1, &input, sizeof input), 1u);
+    EXPECT_TRUE(watch.ours(WM_MOUSEMOVE, tickNow() + 50, 1s).has_value());
+
+    const std::int64_t before = tickNow();
+    xdotool(L"mousemove 700 500");
+    const std::optional<MouseEvent> physical = physicalMove(watch, before);
+    ASSERT_TRUE(physical.has_value());
+    std::this_thread::sleep_for(2500ms);
+    const std::optional<MouseEvent> resumed = watch.ours(WM_MOUSEMOVE, physical->time + 60, 1s);
+    wiggle = false;
+    mover.join();
+    ASSERT_TRUE(resumed.has_value());
+    EXPECT_GE(resumed->time - physical->time, 1450) << "hand control acted during mouse priority";
+    EXPECT_LE(resumed->time - physical->time, 2200) << "hand control did not resume by itself";
+  });
+}
+
+TEST_F(ProgramTest, SafetyShortcutStopsControlAndPracticeButLeavesTheCameraOn) {
+  ProgramRun run(posePhotos({"one.png"}));
+  run.run([&](ProgramRun& r) {
+    // X delivers keys where the pointer is, and Wine sees only what reaches one of its windows.
+    RECT frame{};
+    GetWindowRect(r.window, &frame);
+    xdotool(L"mousemove " + std::to_wstring((frame.left + frame.right) / 2) + L" " + std::to_wstring(frame.top + 8));
+    r.command(kIdStart);
+    ASSERT_TRUE(waitFor([&] { return r.app().state.gate.enabled(); }));
+    for (int press = 0; press < 2; ++press) {  // the second press changes nothing
+      xdotool(L"key ctrl+alt+space");
+      EXPECT_TRUE(waitFor([&] { return !r.app().state.gate.enabled() && r.text(kIdStart) == L"Start control"; }, 3s));
+      std::this_thread::sleep_for(300ms);
+      EXPECT_TRUE(r.camera->running());
+    }
+    r.command(kIdPractice);
+    ASSERT_TRUE(waitFor([&] { return r.text(kIdPractice) == L"Finish practice"; }));
+    xdotool(L"key ctrl+alt+space");
+    EXPECT_TRUE(waitFor([&] { return r.text(kIdPractice) == L"Practice"; }, 3s));
+    EXPECT_TRUE(r.camera->running());
+  });
 }
 
 }  // namespace
