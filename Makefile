@@ -5,7 +5,7 @@ PYTHON := /usr/bin/python3
 HANDS := third_party/node_modules/@mediapipe/hands
 CMAKE_COMMON := -G Ninja -Wno-dev
 
-.PHONY: all setup host win64 test check bench run dist clean models guide-images
+.PHONY: all setup host win64 test check bench soak run dist clean models guide-images
 all: host win64
 
 # Gesture illustration sheets: SVG sources (written by tools/guide_sheets.py) rendered to PNG.
@@ -39,9 +39,14 @@ win64: models guide-images build/win64/build.ninja
 	@cmake --build build/win64
 
 # Timings of the tracking pipeline on the test photos (figures only, no pass/fail).
-bench: host
+bench: host win64
 	@build/host/velmora-bench
 	@build/host/velmora-worker-bench
+	@tools/wine-run.sh --timeout 300 build/win64/velmora-program-bench.exe 60
+
+# Ten minutes of hand control with changing poses: memory, handles and GDI objects each minute.
+soak: win64
+	@tools/wine-run.sh --timeout 900 build/win64/velmora-program-bench.exe 600 --soak
 
 # `make check`: the host suite under ASan+UBSan (with the thorough fuzz counts) and TSan, then
 # the engine-and-gate property test with 10^6 sequences on the release tree (about 12 minutes).
@@ -82,10 +87,15 @@ dist: win64
 	@cd dist && zip -qr Velmora.zip Velmora
 	@echo "dist/Velmora and dist/Velmora.zip"
 
-# Until the main window exists, the program's diagnostics mode is what runs.
+# With a display the program opens there; headless it runs on a private display for a few seconds
+# and leaves a screenshot of its window.
 run: dist
-	@tools/wine-run.sh --timeout 300 dist/Velmora/Velmora.exe --diagnostics "$(CURDIR)/build/diagnostics.txt"; \
-	status=$$?; cat build/diagnostics.txt; exit $$status
+	@if [ -n "$${DISPLAY:-}" ]; then \
+	  tools/wine-run.sh --here --timeout 0 dist/Velmora/Velmora.exe; \
+	else \
+	  tools/wine-run.sh --timeout 60 --screenshot 8 build/screenshots/velmora-run.png dist/Velmora/Velmora.exe && \
+	  echo "No display: Velmora ran on a private one; its window is in build/screenshots/velmora-run.png"; \
+	fi
 
 clean:
 	rm -rf build dist

@@ -3,3 +3,11 @@ vel_program(Velmora WIN32 app/main_win.cpp)
 if(MINGW)
   target_link_options(Velmora PRIVATE -municode)
 endif()
+# velmora-program-bench [SECONDS] [--soak]: the whole program under hand control with a replaying
+# camera: start-up times, UI tick and paint times, memory, handles.
+vel_program(velmora-program-bench tools/program_bench_win.cpp)
+target_link_libraries(velmora-program-bench PRIVATE GTest::gtest psapi)
+target_compile_definitions(velmora-program-bench PRIVATE VEL_TESTDATA=L"Z:${VEL_TESTDATA}")
+if(MINGW)
+  target_link_options(velmora-program-bench PRIVATE -municode)
+endif()

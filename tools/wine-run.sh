@@ -1,12 +1,27 @@
 #!/usr/bin/env bash
 # Runs one Windows program under Wine on a private Xvfb display, with a private prefix kept
-# under build/ and reused. Usage: tools/wine-run.sh [--timeout SECONDS] PROGRAM.exe [ARGS...]
+# under build/ and reused.
+# Usage: tools/wine-run.sh [--timeout SECONDS] [--here] [--screenshot SECONDS FILE.png] PROGRAM.exe [ARGS...]
+#   --timeout     ends the program after SECONDS (default 600; 0: never)
+#   --here        uses the caller's DISPLAY instead of a private Xvfb
+#   --screenshot  after SECONDS saves the window titled "Velmora — Touchless desktop control" (or the
+#                 whole screen) as FILE.png, then ends the program
 # Stops only what it started: its own Xvfb (by PID) and the wineserver of its own prefix.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 limit=600
-if [ "${1:-}" = "--timeout" ]; then limit=$2; shift 2; fi
-[ $# -ge 1 ] || { echo "usage: $0 [--timeout SECONDS] PROGRAM.exe [ARGS...]" >&2; exit 64; }
+here=""
+shot_after=""
+shot_file=""
+while [ $# -gt 0 ]; do
+  case "$1" in
+    --timeout) limit=$2; shift 2 ;;
+    --here) here=1; shift ;;
+    --screenshot) shot_after=$2; shot_file=$3; shift 3 ;;
+    *) break ;;
+  esac
+done
+[ $# -ge 1 ] || { echo "usage: $0 [--timeout SECONDS] [--here] [--screenshot SECONDS FILE.png] PROGRAM.exe [ARGS...]" >&2; exit 64; }
 
 # VEL_WINEPREFIX lets parallel runs keep apart: each prefix has its own wineserver.
 export WINEPREFIX=${VEL_WINEPREFIX:-$root/build/wineprefix}
@@ -22,15 +37,17 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# A display of our own: Xvfb picks a free number and writes it to the descriptor we give it.
-# VEL_SCREEN_DIR keeps the screen's frame buffer there as an XWD file (tools/xwd2png.py reads it).
-fbdir=()
-[ -n "${VEL_SCREEN_DIR:-}" ] && mkdir -p "$VEL_SCREEN_DIR" && fbdir=(-fbdir "$VEL_SCREEN_DIR")
-Xvfb -displayfd 3 -screen 0 "${VEL_SCREEN_SIZE:-1920x1080}x24" "${fbdir[@]}" -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
-xvfb_pid=$!
-for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.05; done
-[ -s "$work/display" ] || { echo "wine-run: Xvfb did not start" >&2; exit 1; }
-export DISPLAY=:$(head -n1 "$work/display")
+if [ -z "$here" ]; then
+  # A display of our own: Xvfb picks a free number and writes it to the descriptor we give it.
+  # Its frame buffer is kept as an XWD file, which tools/xwd2png.py turns into a screenshot.
+  mkdir -p "$work/screen"
+  Xvfb -displayfd 3 -screen 0 "${VEL_SCREEN_SIZE:-1920x1080}x24" -fbdir "$work/screen" -nolisten tcp \
+    3>"$work/display" >/dev/null 2>&1 &
+  xvfb_pid=$!
+  for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.05; done
+  [ -s "$work/display" ] || { echo "wine-run: Xvfb did not start" >&2; exit 1; }
+  export DISPLAY=:$(head -n1 "$work/display")
+fi
 
 mkdir -p "$root/build"
 # The prefix is made once per build tree; creating it takes 10-20 s.
@@ -49,9 +66,30 @@ mkdir -p "$root/build"
   fi
 ) 9>"$WINEPREFIX.lock"
 
+if [ -n "$shot_file" ]; then
+  (
+    sleep "$shot_after"
+    mkdir -p "$(dirname "$shot_file")"
+    region=()
+    window=$(xdotool search --name 'Touchless desktop control' 2>/dev/null | head -n1 || true)
+    if [ -n "$window" ]; then
+      eval "$(xdotool getwindowgeometry --shell "$window")"
+      region=("$X" "$Y" "$WIDTH" "$HEIGHT")
+    fi
+    if [ -n "$here" ]; then
+      echo "wine-run: --screenshot needs the private display" >&2
+    else
+      python3 "$root/tools/xwd2png.py" "$work/screen/Xvfb_screen0" "$shot_file" "${region[@]}"
+    fi
+    wineserver -k >/dev/null 2>&1 || true
+  ) &
+fi
+
 set +e
 timeout --kill-after=10 "$limit" wine "$@"
 status=$?
 set -e
+# Ended by the screenshot: not a failure.
+[ -n "$shot_file" ] && [ -f "$shot_file" ] && status=0
 [ $status -eq 124 ] && echo "wine-run: $1 timed out after ${limit}s" >&2
 exit $status

@@ -1,0 +1,145 @@
+// velmora-program-bench [SECONDS] [--soak]: the interactive program with a camera replaying the
+// pose photos at 30 fps under hand control. Prints the start-up times, the main thread's time per
+// UI tick and per paint, and the working set; with --soak the poses change every 3 s and the
+// working set, handles and GDI objects are printed each minute, then whether any mouse button or
+// modifier was left down. Figures only, no verdict.
+#include <windows.h>
+
+#include <psapi.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "tests/win/program_harness.h"
+
+namespace {
+
+using namespace vel;
+using namespace vel::test;
+
+double nowMs() {
+  LARGE_INTEGER counter, frequency;
+  QueryPerformanceCounter(&counter);
+  QueryPerformanceFrequency(&frequency);
+  return static_cast<double>(counter.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
+}
+
+// Milliseconds since this process was created.
+double sinceProcessStart() {
+  FILETIME created, exited, kernel, user, now;
+  GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user);
+  GetSystemTimePreciseAsFileTime(&now);
+  const auto ticks = [](FILETIME t) { return (static_cast<ULONGLONG>(t.dwHighDateTime) << 32) | t.dwLowDateTime; };
+  return static_cast<double>(ticks(now) - ticks(created)) / 10000.0;
+}
+
+struct Timings {
+  std::mutex lock;
+  std::vector<double> ticks;
+  std::vector<double> paints;
+};
+Timings timings;
+WNDPROC original = nullptr;
+
+// Times the window procedure's UI ticks and paints.
+LRESULT CALLBACK timedProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  const double start = nowMs();
+  const LRESULT result = CallWindowProcW(original, window, message, wParam, lParam);
+  if (message == WM_TIMER || message == WM_PAINT) {
+    const double spent = nowMs() - start;
+    std::lock_guard guard(timings.lock);
+    (message == WM_TIMER ? timings.ticks : timings.paints).push_back(spent);
+  }
+  return result;
+}
+
+void printSpread(const char* name, std::vector<double> values) {
+  if (values.empty()) return;
+  std::sort(values.begin(), values.end());
+  double sum = 0;
+  for (double v : values) sum += v;
+  std::printf("%s: n=%zu mean=%.3f ms p99=%.3f ms max=%.3f ms\n", name, values.size(), sum / values.size(),
+              values[values.size() * 99 / 100], values.back());
+}
+
+// Wine counts neither handles nor GDI objects (both read 0), but it gives a new object the lowest
+// free slot, so the slot a fresh object gets grows only when objects leak.
+unsigned long freshKernelSlot() {
+  HANDLE event = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+  CloseHandle(event);
+  return static_cast<unsigned long>(reinterpret_cast<ULONG_PTR>(event) >> 2);
+}
+unsigned long freshGdiSlot() {
+  HBRUSH brush = CreateSolidBrush(0);
+  DeleteObject(brush);
+  return LOWORD(reinterpret_cast<ULONG_PTR>(brush));
+}
+
+void printResources(const char* when) {
+  PROCESS_MEMORY_COUNTERS memory{};
+  K32GetProcessMemoryInfo(GetCurrentProcess(), &memory, sizeof memory);
+  DWORD handles = 0;
+  GetProcessHandleCount(GetCurrentProcess(), &handles);
+  std::printf("%s: working set %.1f MB (peak %.1f MB), handles %lu (fresh slot %lu), GDI objects %lu (fresh slot %lu)\n",
+              when, static_cast<double>(memory.WorkingSetSize) / 1048576.0,
+              static_cast<double>(memory.PeakWorkingSetSize) / 1048576.0, handles, freshKernelSlot(),
+              GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS), freshGdiSlot());
+  std::fflush(stdout);
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  const int seconds = argc > 1 ? std::max(_wtoi(argv[1]), 1) : 60;
+  const bool soak = argc > 2 && std::wstring(argv[2]) == L"--soak";
+  if (!prepareProcess()) return 1;
+  printResources("process prepared");
+  std::filesystem::remove(exeDir() / "settings.ini");
+  const std::vector<Frame> photos =
+      posePhotos({"one.png", "peace.png", "three.png", "fist.png", "like.png", "rock.png", "palm.png"});
+  ClickTarget target;  // the hand's clicks land here, not on other windows
+  ProgramRun run(photos);
+  double shown = 0, ready = 0;
+  std::thread startWatch([&] {
+    waitFor([&] {
+      HWND window = FindWindowW(kMainWindowClass, nullptr);
+      return window != nullptr && IsWindowVisible(window);
+    });
+    shown = sinceProcessStart();
+    waitFor([&] { return theApp.load() != nullptr && theApp.load()->state.flags.trackerReady; }, 60s);
+    ready = sinceProcessStart();
+  });
+  run.run([&](ProgramRun& r) {
+    startWatch.join();
+    std::printf("window shown %.0f ms, tracker ready %.0f ms after the process started\n", shown, ready);
+    printResources("tracker ready");
+    original = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrW(r.window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(timedProc)));
+    r.command(kIdStart);
+    if (!waitFor([&] { return r.app().state.gate.enabled(); })) std::printf("control did not start\n");
+    printResources("control on");
+    for (int second = 1; second <= seconds; ++second) {
+      std::this_thread::sleep_for(1s);
+      if (soak && second % 3 == 0) r.camera->photo_ = (r.camera->photo_ + 1) % photos.size();
+      if (soak && second % 60 == 0) printResources(("after " + std::to_string(second) + " s").c_str());
+    }
+    printResources(("after " + std::to_string(seconds) + " s of control").c_str());
+    {
+      std::lock_guard guard(timings.lock);
+      printSpread("UI tick", timings.ticks);
+      printSpread("paint", timings.paints);
+    }
+    r.command(kIdStart);  // Stop control
+    std::this_thread::sleep_for(500ms);
+    int down = 0;
+    for (int key : {VK_LBUTTON, VK_RBUTTON, VK_MBUTTON, VK_SHIFT, VK_CONTROL, VK_MENU, VK_LWIN, VK_RWIN}) {
+      if ((GetAsyncKeyState(key) & 0x8000) != 0) ++down;
+    }
+    std::printf("buttons or modifiers left down: %d\n", down);
+  });
+  releaseProcess();
+  return 0;
+}
