@@ -23,7 +23,6 @@ bool offersPose(int action, int pose) {
 
 // The first action other than Scroll, in catalog order, that holds `pose`.
 int firstHolder(const Gestures& assignments, int pose) {
-  if (pose == kPoseNone || pose == kPoseOpenHand) return kActionNone;
   for (const ActionInfo& info : kActions) {
     if (info.id != kActionScroll && assignments[info.id] == pose) return info.id;
   }

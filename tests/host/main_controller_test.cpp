@@ -2,7 +2,12 @@
 // requests, ticks, commands and settings pages, with a replaying camera and a recording sink.
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
+#include <functional>
 #include <set>
+#include <stdexcept>
+#include <thread>
 
 #include "app/ini_store.h"
 #include "camera/replay_camera.h"
@@ -15,6 +20,11 @@ namespace vel {
 namespace {
 
 constexpr std::int64_t kT0 = 1'000'000;  // far above 0, which means "none"
+
+bool waitUntil(const std::function<bool()>& condition) {
+  for (int i = 0; i < 500 && !condition(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  return condition();
+}
 
 struct Rig {
   explicit Rig(int cameraCount = 1, int displayCount = 1) {
@@ -73,7 +83,7 @@ struct Rig {
   }
 
   test::TempDir dir;
-  std::int64_t gateNow = kT0;
+  std::atomic<std::int64_t> gateNow = kT0;
   ReplayCamera* camera = new ReplayCamera({*makeFrame(640, 480, 0, 0)});
   AppState app{std::make_unique<test::RecordingSink>(), std::unique_ptr<ICamera>(camera),
                [this] { return static_cast<std::uint64_t>(gateNow); }};
@@ -287,18 +297,21 @@ TEST(MainController, StopsKeepOrEndTheCameraAsTheUserExpects) {
     std::function<int(Rig&)> act;
     bool cameraOn;
     int page, focus;
+    bool clearsNotice = false;
   };
   const Case cases[] = {
       {"Stop control", [](Rig& r) { return r.click(kIdStart); }, false, kPageHome, 0},
       {"safety shortcut", [](Rig& r) { r.controller.stopActivity(); return 0; }, true, kPageHome, 0},
       {"tray pause", [](Rig& r) { return r.click(kIdTrayPause); }, true, kPageHome, 0},
       {"tray stop camera", [](Rig& r) { return r.click(kIdTrayStopCamera); }, false, kPageHome, 0},
-      {"Settings", [](Rig& r) { return r.click(kIdSettings); }, false, kPageGeneral, kIdSettings},
+      {"Settings", [](Rig& r) { return r.click(kIdSettings); }, false, kPageGeneral, kIdSettings, true},
       {"F1", [](Rig& r) { return r.controller.help(); }, false, kPageGestures, kIdAction},
       {"Escape", [](Rig& r) { return r.controller.escape(); }, true, kPageHome, 0},
       {"display change", [](Rig& r) { r.controller.displayChanged(); return 0; }, true, kPageHome, 0},
       {"list opened", [](Rig& r) { return r.controller.command(kIdAction, Notification::DropDown, 0, kT0); }, true,
        kPageHome, 0},
+      {"General tab", [](Rig& r) { return r.click(kIdGeneralTab); }, true, kPageGeneral, kIdGeneralTab, true},
+      {"Gestures tab", [](Rig& r) { return r.click(kIdGesturesTab); }, true, kPageGestures, kIdGesturesTab, true},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -306,8 +319,10 @@ TEST(MainController, StopsKeepOrEndTheCameraAsTheUserExpects) {
     rig.app.safety = {true, true, true};
     rig.startControl();
     ASSERT_TRUE(rig.app.gate.enabled());
+    rig.app.shared.notice = L"Click is off";
     EXPECT_EQ(c.act(rig), c.focus);
     EXPECT_FALSE(rig.app.gate.enabled());
+    EXPECT_EQ(rig.notice().empty(), c.clearsNotice);
     EXPECT_EQ(rig.app.camera->running(), c.cameraOn);
     EXPECT_EQ(rig.app.page, c.page);
     EXPECT_EQ(rig.text(kIdStart), L"Start control");
@@ -315,6 +330,13 @@ TEST(MainController, StopsKeepOrEndTheCameraAsTheUserExpects) {
     EXPECT_EQ(rig.app.camera->running(), c.cameraOn);
   }
   Rig rig;
+  rig.click(kIdPractice);
+  rig.frame(kT0 + 40, 0);
+  rig.controller.tick(kT0 + 40, false);
+  ASSERT_TRUE(rig.app.practiceActive);
+  rig.click(kIdPractice);  // Finish practice
+  EXPECT_FALSE(rig.app.practiceActive);
+  EXPECT_TRUE(rig.app.camera->running());
   rig.controller.showPage(kPageGestures);
   EXPECT_EQ(rig.controller.escape(), kIdSettings);
   EXPECT_EQ(rig.app.page, kPageHome);
@@ -385,10 +407,12 @@ TEST(MainController, SettingsChangesStopActivityAndAreSavedAtOnce) {
   const Case cases[] = {
       {kIdCamera, Notification::SelectionChanged, 1, "Camera=1", true},
       {kIdMirror, Notification::Clicked, 0, "Mirror=0", true},
-      {kIdCursorFeel, Notification::SelectionChanged, 2, "PointerFeel=2", false},
+      {kIdCursorFeel, Notification::SelectionChanged, 7, "PointerFeel=2", false},
+      {kIdCursorFeel, Notification::SelectionChanged, 1, "PointerFeel=1", false},
       {kIdClickWait, Notification::SelectionChanged, 1, "ClickWait=1300", false},
       {kIdClickWait, Notification::SelectionChanged, 2, "ClickWait=700", false},
       {kIdDistance, Notification::SelectionChanged, 1, "DistanceMode=1", false},
+      {kIdDistance, Notification::SelectionChanged, 0, "DistanceMode=0", false},
       {kIdReference, Notification::Clicked, 1, "GestureReference=1", false},
       {kIdDisplay, Notification::SelectionChanged, 2, "AllDisplays=1", false},
       {kIdDisplay, Notification::SelectionChanged, 1, "Display=1", false},
@@ -399,9 +423,12 @@ TEST(MainController, SettingsChangesStopActivityAndAreSavedAtOnce) {
     rig.app.safety = {true, true, true};
     rig.app.shared.settings.ReachVersion = true;
     rig.app.shared.settings.ReachPalm = 0.2f;
+    rig.app.shared.settings.DistanceMode = 1;
     rig.startControl();
     rig.controller.command(c.id, c.notification, c.value, kT0);
     EXPECT_FALSE(rig.app.gate.enabled());
+    const Settings s = rig.settings();
+    EXPECT_EQ(s.pointerSmoothing, kPointerFeelOptions[static_cast<std::size_t>(s.PointerFeel)].smoothing);
     EXPECT_NE(test::readFile(rig.dir / "settings.ini").find(c.saved), std::string::npos);
     EXPECT_EQ(rig.settings().ReachVersion, !c.calibrationReset);
   }
@@ -413,6 +440,43 @@ TEST(MainController, SettingsChangesStopActivityAndAreSavedAtOnce) {
   rig.select(kIdDisplay, 1);
   EXPECT_EQ(sink->target, (DesktopRect{1920, 0, 3840, 1080}));
   EXPECT_EQ(rig.settings().displayRectInTarget, (std::array<std::int32_t, 4>{0, 0, 1920, 1080}));
+}
+
+TEST(MainController, LayoutShrinksUntilTheWindowFitsItsMonitor) {
+  struct Case {
+    int workWidth, workHeight, windowDpi, dpi;
+  };
+  const Case cases[] = {
+      {1920, 1040, 96, 96},    // fits
+      {1920, 1040, 144, 129},  // the height binds: (1040 × 96 − 6720) / 720
+      {1040, 2000, 144, 120},  // the width binds: (1040 × 96 − 3840) / 800
+      {1024, 700, 96, 84},
+      {800, 600, 96, 72},  // never below 72
+      {3840, 2160, 192, 192},
+  };
+  for (const Case& c : cases) EXPECT_EQ(effectiveDpi(c.workWidth, c.workHeight, c.windowDpi), c.dpi) << c.workWidth;
+}
+
+TEST(MainController, ThreadsLetGoOfAStalledDragAndStopOnRequest) {
+  Rig rig;
+  rig.app.startThreads([]() -> std::unique_ptr<IControlProvider> { throw std::runtime_error("no models"); });
+  ASSERT_TRUE(waitUntil([&] { return rig.app.flags.trackerFailed.load(); }));
+  EXPECT_EQ(rig.appError(), L"Tracker unavailable: no models");
+  rig.app.gate.setEnabled(true);
+  ControlOutput grab;
+  grab.timeMs = rig.gateNow;
+  grab.handPresent = true;
+  grab.actions = {{ActionKind::LeftDown}};
+  const std::uint64_t generation = rig.app.gate.readGeneration();
+  rig.app.gate.apply(grab, generation);
+  const auto* sink = static_cast<test::RecordingSink*>(rig.app.sink.get());
+  rig.gateNow += 251;  // no output since: the poller lets go
+  ASSERT_TRUE(waitUntil([&] { return rig.app.gate.readGeneration() > generation; }));
+  EXPECT_FALSE(sink->leftDown);
+  EXPECT_EQ(sink->performed.size(), 2u);
+  rig.app.stopThreads();
+  EXPECT_TRUE(rig.app.flags.stopRequested);
+  EXPECT_FALSE(rig.app.camera->running());
 }
 
 TEST(MainController, TickDecidesWhichFeedbackShowsOnTheDesktop) {
