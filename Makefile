@@ -50,12 +50,14 @@ build/asan/build.ninja: | setup
 build/tsan/build.ninja: | setup
 	@cmake -S . -B build/tsan $(CMAKE_COMMON) -DCMAKE_BUILD_TYPE=Debug -DVEL_SANITIZE=thread >/dev/null
 
-test: host win64
+# The modes suite runs Velmora.exe from dist/Velmora, the folder that ships.
+test: host dist
 	@rm -f build/logs/summary
 	@status=0; \
 	tools/run-suite.sh converter $(PYTHON) -m unittest discover -v -s tests/tools -t . || status=1; \
 	tools/run-suite.sh host build/host/velmora_tests || status=1; \
 	tools/run-suite.sh windows tools/wine-run.sh --timeout 900 build/win64/velmora_win_tests.exe || status=1; \
+	tools/run-suite.sh modes $(PYTHON) -m unittest discover -v -s tests/modes -t . || status=1; \
 	awk '{p+=$$1; f+=$$2} END {printf "%d passed, %d failed\n", p, f}' build/logs/summary; \
 	exit $$status
 
