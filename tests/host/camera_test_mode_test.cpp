@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <limits>
 #include <sstream>
@@ -22,39 +23,44 @@ class VirtualClock final : public ITestClock {
 };
 
 constexpr std::uint64_t kNever = std::numeric_limits<std::uint64_t>::max();
-constexpr std::uint64_t kStopCostMs = 7;
 
 // Frame k (from 1) arrives arrivals[k - 1] ms after each start; the capture ends by itself
-// `endsAfterMs` after the start, keeping its last frame as a failed capture does.
+// `endsAfterMs` after the start, keeping its last frame as a failed capture does. Stopping takes
+// 7 ms. Each start notes how many lines the report file holds.
 class ScriptedCamera final : public ICamera {
  public:
-  ScriptedCamera(VirtualClock& clock, std::vector<std::uint64_t> arrivals, std::uint64_t endsAfterMs = kNever)
-      : clock_(clock), arrivals_(std::move(arrivals)), endsAfterMs_(endsAfterMs) {}
+  ScriptedCamera(VirtualClock& clock, std::vector<std::uint64_t> arrivals, std::uint64_t endsAfterMs,
+                 std::filesystem::path report)
+      : clock_(clock), arrivals_(std::move(arrivals)), endsAfterMs_(endsAfterMs), report_(std::move(report)) {}
 
   void start(const CameraDevice& device, bool detail) override {
-    starts.push_back({device.deviceId, detail});
-    if (onStart) onStart();
+    const std::string written = test::readFile(report_);
+    starts.push_back({device.deviceId, detail, std::count(written.begin(), written.end(), '\n')});
     startMs_ = clock_.now;
     stopped_ = false;
   }
   void stop() override {
     stopsAfterMs.push_back(elapsed());
-    clock_.now += kStopCostMs;
+    clock_.now += 7;
     stopped_ = true;
   }
   FramePtr latestFrame() const override {
-    if (stopped_) return nullptr;
-    const std::uint64_t seen = std::min(elapsed(), endsAfterMs_);
-    std::uint64_t count = 0;
-    while (count < arrivals_.size() && arrivals_[count] <= seen) ++count;
-    return count == 0 ? nullptr : makeFrame(64, 48, count, startMs_ + arrivals_[count - 1]);
+    const auto count = std::upper_bound(arrivals_.begin(), arrivals_.end(), std::min(elapsed(), endsAfterMs_)) -
+                       arrivals_.begin();
+    if (stopped_ || count == 0) return nullptr;
+    return makeFrame(64, 48, static_cast<std::uint64_t>(count), startMs_ + arrivals_[count - 1]);
   }
   bool running() const override { return !stopped_ && elapsed() < endsAfterMs_; }
   std::wstring lastError() const override { return {}; }
 
-  std::vector<std::pair<std::wstring, bool>> starts;  // device id and detail
-  std::vector<std::uint64_t> stopsAfterMs;            // time from start to each stop
-  std::function<void()> onStart;
+  struct Start {
+    std::wstring deviceId;
+    bool detail;
+    std::ptrdiff_t reportLines;
+    bool operator==(const Start&) const = default;
+  };
+  std::vector<Start> starts;
+  std::vector<std::uint64_t> stopsAfterMs;
 
  private:
   std::uint64_t elapsed() const { return clock_.now - startMs_; }
@@ -62,6 +68,7 @@ class ScriptedCamera final : public ICamera {
   VirtualClock& clock_;
   const std::vector<std::uint64_t> arrivals_;
   const std::uint64_t endsAfterMs_;
+  const std::filesystem::path report_;
   std::uint64_t startMs_ = 0;
   bool stopped_ = true;
 };
@@ -75,115 +82,63 @@ std::vector<std::uint64_t> deliveryWithAGap() {
   return arrivals;
 }
 
-const std::vector<CameraDevice> kTwoCameras{{L"Front", L"\\\\?\\usb#front"}, {L"Desk", L"\\\\?\\usb#desk"}};
-
-struct TestRun {
+std::string threeCycles(const std::string& details) {
   std::string report;
-  int exitCode;
-};
-
-TestRun runWith(ScriptedCamera& camera, VirtualClock& clock, const std::string& ini = "",
-            std::function<std::vector<CameraDevice>()> list = [] { return kTwoCameras; }) {
-  const test::TempDir dir;
-  if (!ini.empty()) test::writeFile(dir / "settings.ini", ini);
-  const IniStore settings(dir / "settings.ini");
-  std::ostringstream report;
-  const int exitCode = runCameraTest(report, {camera, std::move(list), settings, clock});
-  return {report.str(), exitCode};
+  for (const char* cycle : {"1 baseline", "2 detail", "3 detail"}) {
+    report += "Cycle " + std::string(cycle) + ": frame=1, size=64x48, " + details + ", stopped=1, stop_ms=7\n";
+  }
+  return report + "Result: PASS\n";
 }
 
-TEST(CameraTestMode, CyclesWaitForTheFirstFrameThenCountDeliveryForTwoSeconds) {
+TEST(CameraTestMode, CyclesOnTheChosenCameraWithTheirWaitsCountsAndErrors) {
+  const std::vector<CameraDevice> two{{L"Front", L"usb#front"}, {L"Desk", L"usb#desk"}};
   const std::string noFrame =
       "Cycle 1 baseline: frame=0, stopped=1, stop_ms=7\nERROR: Camera did not deliver a frame\nResult: FAIL\n";
   const struct {
     const char* name;
+    std::function<std::vector<CameraDevice>()> list;
+    const char* ini;
     std::vector<std::uint64_t> arrivals;
     std::uint64_t endsAfterMs;
     std::string report;
-    int exitCode;
-    std::uint64_t stopAfterMs;  // of every cycle that ran
+    std::uint64_t stopAfterMs;  // in every cycle that ran
+    const wchar_t* device;      // the one started
   } cases[] = {
-      // First frame seen at the 40 ms poll of 120 ms; then frames of (100, 2115] minus one.
-      {"delivery with a gap",
-       deliveryWithAGap(),
-       kNever,
-       "Cycle 1 baseline: frame=1, size=64x48, observed_frames_2s=19, max_delivery_gap_ms=200, stopped=1, stop_ms=7\n"
-       "Cycle 2 detail: frame=1, size=64x48, observed_frames_2s=19, max_delivery_gap_ms=200, stopped=1, stop_ms=7\n"
-       "Cycle 3 detail: frame=1, size=64x48, observed_frames_2s=19, max_delivery_gap_ms=200, stopped=1, stop_ms=7\n"
-       "Result: PASS\n",
-       0,
-       2120},
-      {"never a frame", {}, kNever, noFrame, 2, 15000},
-      {"capture failing before a frame", {}, 300, noFrame, 2, 320},
-      {"capture failing while delivering",
-       deliveryWithAGap(),
-       700,
-       "Cycle 1 baseline: frame=1, size=64x48, observed_frames_2s=5, max_delivery_gap_ms=100, stopped=1, stop_ms=7\n"
-       "Cycle 2 detail: frame=1, size=64x48, observed_frames_2s=5, max_delivery_gap_ms=100, stopped=1, stop_ms=7\n"
-       "Cycle 3 detail: frame=1, size=64x48, observed_frames_2s=5, max_delivery_gap_ms=100, stopped=1, stop_ms=7\n"
-       "Result: PASS\n",
-       0,
-       700},
+      // The first frame is seen at the 40 ms poll of 120 ms; then those of (100, 2115] but one.
+      {"a gap in delivery, Camera=9 of two", [&] { return two; }, "[Velmora]\nCamera=9\n", deliveryWithAGap(), kNever,
+       threeCycles("observed_frames_2s=19, max_delivery_gap_ms=200"), 2120, L"usb#desk"},
+      {"a capture failing while delivering, Camera=-3", [&] { return two; }, "[Velmora]\nCamera=-3\n",
+       deliveryWithAGap(), 700, threeCycles("observed_frames_2s=5, max_delivery_gap_ms=100"), 700, L"usb#front"},
+      {"never a frame, no settings file", [&] { return two; }, "", {}, kNever, noFrame, 15000, L"usb#front"},
+      {"a capture failing before a frame", [&] { return two; }, "", {}, 300, noFrame, 320, L"usb#front"},
+      {"no camera", [] { return std::vector<CameraDevice>{}; }, "", {}, kNever,
+       "ERROR: No camera detected\nResult: FAIL\n", 0, L""},
+      {"listing failed", []() -> std::vector<CameraDevice> { throw std::runtime_error("Enumerate cameras (0x80004005)"); },
+       "", {}, kNever, "ERROR: Enumerate cameras (0x80004005)\nResult: FAIL\n", 0, L""},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
+    const test::TempDir dir;
+    if (*c.ini) test::writeFile(dir / "settings.ini", c.ini);
+    const IniStore settings(dir / "settings.ini");
     VirtualClock clock;
-    ScriptedCamera camera(clock, c.arrivals, c.endsAfterMs);
-    const TestRun run = runWith(camera, clock);
-    EXPECT_EQ(run.report, c.report);
-    EXPECT_EQ(run.exitCode, c.exitCode);
+    ScriptedCamera camera(clock, c.arrivals, c.endsAfterMs, dir / "report.txt");
+    std::ofstream report(dir / "report.txt", std::ios::binary);
+
+    const int exitCode = runCameraTest(report, {camera, c.list, settings, clock});
+    report.close();
+    EXPECT_EQ(test::readFile(dir / "report.txt"), c.report);
+    EXPECT_EQ(exitCode, c.report.ends_with("PASS\n") ? 0 : 2);
+    // One start and one stop per cycle line, each line in the file before the next cycle starts.
+    std::istringstream lines(c.report);
+    std::ptrdiff_t cycles = 0;
+    for (std::string line; std::getline(lines, line);) cycles += line.starts_with("Cycle ");
+    ASSERT_EQ(std::ssize(camera.starts), cycles);
     EXPECT_EQ(camera.stopsAfterMs, std::vector<std::uint64_t>(camera.starts.size(), c.stopAfterMs));
+    for (std::ptrdiff_t i = 0; i < cycles; ++i) {
+      EXPECT_EQ(camera.starts[i], (ScriptedCamera::Start{c.device, i > 0, i}));
+    }
   }
-}
-
-TEST(CameraTestMode, TheCameraSettingIsClampedToTheList) {
-  const struct {
-    const char* ini;
-    std::size_t camera;
-  } cases[] = {{"", 0}, {"[Velmora]\r\nCamera=9\r\n", 1}, {"[Velmora]\r\nCamera=-3\r\n", 0}, {"[Velmora]\r\nCamera=1\r\n", 1}};
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.ini);
-    VirtualClock clock;
-    ScriptedCamera camera(clock, deliveryWithAGap());
-    EXPECT_EQ(runWith(camera, clock, c.ini).exitCode, 0);
-    const std::wstring& id = kTwoCameras[c.camera].deviceId;
-    EXPECT_EQ(camera.starts, (std::vector<std::pair<std::wstring, bool>>{{id, false}, {id, true}, {id, true}}));
-  }
-}
-
-TEST(CameraTestMode, NoCameraOrAFailedListingFailsWithoutStarting) {
-  const struct {
-    std::function<std::vector<CameraDevice>()> list;
-    std::string report;
-  } cases[] = {
-      {[] { return std::vector<CameraDevice>{}; }, "ERROR: No camera detected\nResult: FAIL\n"},
-      {[]() -> std::vector<CameraDevice> { throw std::runtime_error("Enumerate cameras (0x80004005)"); },
-       "ERROR: Enumerate cameras (0x80004005)\nResult: FAIL\n"},
-  };
-  for (const auto& c : cases) {
-    VirtualClock clock;
-    ScriptedCamera camera(clock, deliveryWithAGap());
-    const TestRun run = runWith(camera, clock, "", c.list);
-    EXPECT_EQ(run.report, c.report);
-    EXPECT_EQ(run.exitCode, 2);
-    EXPECT_TRUE(camera.starts.empty());
-  }
-}
-
-TEST(CameraTestMode, EachCycleLineIsInTheFileBeforeTheNextCycleStarts) {
-  const test::TempDir dir;
-  const IniStore settings(dir / "settings.ini");
-  VirtualClock clock;
-  ScriptedCamera camera(clock, deliveryWithAGap());
-  std::vector<std::string> seenAtStart;
-  camera.onStart = [&] { seenAtStart.push_back(test::readFile(dir / "report.txt")); };
-  std::ofstream report(dir / "report.txt", std::ios::binary);
-  EXPECT_EQ(runCameraTest(report, {camera, [] { return kTwoCameras; }, settings, clock}), 0);
-  ASSERT_EQ(seenAtStart.size(), 3u);
-  EXPECT_EQ(seenAtStart[0], "");
-  EXPECT_TRUE(seenAtStart[1].starts_with("Cycle 1 baseline: frame=1,")) << seenAtStart[1];
-  EXPECT_TRUE(seenAtStart[2].ends_with("stop_ms=7\n") && seenAtStart[2].find("Cycle 2 detail") != std::string::npos)
-      << seenAtStart[2];
 }
 
 }  // namespace

@@ -50,15 +50,13 @@ TEST(DiagnosticsReport, AFailureEndsTheReportWithTheErrorAndExitOne) {
   EXPECT_TRUE(failed.str().ends_with("(camera not opened):\nERROR: Enumerate cameras (0x80004005)\n")) << failed.str();
 }
 
-// Hands out prepared frames, then fails with `failure` when it is not empty.
+// Hands out its frames, then fails with `failure` unless it is empty.
 class PreparedImage final : public IImageFrames {
  public:
   PreparedImage(std::deque<Frame> frames, std::string failure) : frames_(std::move(frames)), failure_(std::move(failure)) {}
   std::optional<Frame> next() override {
-    if (frames_.empty()) {
-      if (!failure_.empty()) throw std::runtime_error(failure_);
-      return std::nullopt;
-    }
+    if (frames_.empty() && !failure_.empty()) throw std::runtime_error(failure_);
+    if (frames_.empty()) return std::nullopt;
     Frame frame = std::move(frames_.front());
     frames_.pop_front();
     return frame;
@@ -70,7 +68,7 @@ class PreparedImage final : public IImageFrames {
 };
 
 TEST(TestImageReport, FramesAreTrackedAsOneSequenceWithEveryLineInOrder) {
-  const auto frameLine = [](int index, const char* size, int valid) {
+  const auto frame = [](int index, const char* size, int valid) {
     return "frame=" + std::to_string(index) + " " + size + " valid=" + std::to_string(valid) +
            " confidence=[0-9.e+-]+ ms=[0-9.e+-]+ note\n";
   };
@@ -78,20 +76,17 @@ TEST(TestImageReport, FramesAreTrackedAsOneSequenceWithEveryLineInOrder) {
   const char* blank = "width=640 height=480";
   const std::string landmarks = "(\\d+:[0-9.e+-]+,[0-9.e+-]+ ){21}\n";
   const struct {
-    const char* name;
     std::deque<Frame> frames;
-    std::string failure;
-    std::string expected;
+    std::string failure, expected;
     int exitCode;
   } cases[] = {
-      {"a hand, then a blank frame", {test::photo("hands.jpg"), *makeFrame(640, 480, 0, 0)}, "",
-       frameLine(0, hands, 1) + landmarks + frameLine(1, blank, 0) + "Detected 1 / 2 frames\n", 0},
-      {"no hand", {*makeFrame(640, 480, 0, 0)}, "", frameLine(0, blank, 0) + "Detected 0 / 1 frames\n", 2},
-      {"the second frame fails to decode", {test::photo("hands.jpg")}, "Read image pixels (0x88982f61)",
-       frameLine(0, hands, 1) + landmarks + "ERROR: Read image pixels \\(0x88982f61\\)\n", 1},
+      {{test::photo("hands.jpg"), *makeFrame(640, 480, 0, 0)}, "",
+       frame(0, hands, 1) + landmarks + frame(1, blank, 0) + "Detected 1 / 2 frames\n", 0},
+      {{*makeFrame(640, 480, 0, 0)}, "", frame(0, blank, 0) + "Detected 0 / 1 frames\n", 2},
+      {{test::photo("hands.jpg")}, "Read image pixels (0x88982f61)",
+       frame(0, hands, 1) + landmarks + "ERROR: Read image pixels \\(0x88982f61\\)\n", 1},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(c.name);
     std::ostringstream report;
     const int exitCode = runTestImage(
         report, test::modelsDir(), [&] { return std::make_unique<PreparedImage>(c.frames, c.failure); },
@@ -99,14 +94,11 @@ TEST(TestImageReport, FramesAreTrackedAsOneSequenceWithEveryLineInOrder) {
     EXPECT_EQ(exitCode, c.exitCode);
     EXPECT_TRUE(std::regex_match(report.str(), std::regex(c.expected))) << report.str();
   }
-}
 
-TEST(TestImageReport, AnImageThatCannotBeOpenedIsReportedBeforeTheModelsLoad) {
+  // The image is opened before the models load, so its error is the one reported.
   std::ostringstream report;
   EXPECT_EQ(runTestImage(report, test::modelsDir() / "absent",
-                         []() -> std::unique_ptr<IImageFrames> {
-                           throw std::runtime_error("Decode test image (0x80070002)");
-                         }),
+                         []() -> std::unique_ptr<IImageFrames> { throw std::runtime_error("Decode test image (0x80070002)"); }),
             1);
   EXPECT_EQ(report.str(), "ERROR: Decode test image (0x80070002)\n");
 }

@@ -10,26 +10,25 @@ namespace {
 
 TEST(RunMode, ModeWordsNeedTheirArgumentsAndMatchExactly) {
   const struct {
-    std::vector<std::wstring> arguments;
+    std::vector<std::wstring> arguments;  // after the program name
     RunMode mode;
-    std::wstring image;
-    std::wstring report;
+    std::wstring image, report;
   } cases[] = {
-      {{L"Velmora.exe"}, RunMode::Program, L"", L""},
-      {{L"Velmora.exe", L"--diagnostics", L"d.txt"}, RunMode::Diagnostics, L"", L"d.txt"},
-      {{L"Velmora.exe", L"--camera-test", L"c.txt", L"extra"}, RunMode::CameraTest, L"", L"c.txt"},
-      {{L"Velmora.exe", L"--test-image", L"hand.png", L"t.txt"}, RunMode::TestImage, L"hand.png", L"t.txt"},
-      {{L"Velmora.exe", L"--smoke-test", L"s.txt"}, RunMode::SmokeTest, L"", L"s.txt"},
-      {{L"Velmora.exe", L"--diagnostics"}, RunMode::Program, L"", L""},
-      {{L"Velmora.exe", L"--test-image", L"hand.png"}, RunMode::Program, L"", L""},
-      {{L"Velmora.exe", L"--Diagnostics", L"d.txt"}, RunMode::Program, L"", L""},
-      {{L"Velmora.exe", L"--unknown", L"a", L"b"}, RunMode::Program, L"", L""},
-      {{L"Velmora.exe", L"d.txt", L"--diagnostics"}, RunMode::Program, L"", L""},
+      {{}, RunMode::Program, L"", L""},
+      {{L"--diagnostics", L"d.txt"}, RunMode::Diagnostics, L"", L"d.txt"},
+      {{L"--camera-test", L"c.txt", L"extra"}, RunMode::CameraTest, L"", L"c.txt"},
+      {{L"--test-image", L"hand.png", L"t.txt"}, RunMode::TestImage, L"hand.png", L"t.txt"},
+      {{L"--smoke-test", L"s.txt"}, RunMode::SmokeTest, L"", L"s.txt"},
+      {{L"--diagnostics"}, RunMode::Program, L"", L""},
+      {{L"--test-image", L"hand.png"}, RunMode::Program, L"", L""},
+      {{L"--Diagnostics", L"d.txt"}, RunMode::Program, L"", L""},
+      {{L"--unknown", L"a", L"b"}, RunMode::Program, L"", L""},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(testing::PrintToString(c.arguments.size() > 1 ? c.arguments[1] : L""));
-    const RunRequest request = parseCommandLine(c.arguments);
-    EXPECT_EQ(request.mode, c.mode);
+    std::vector<std::wstring> arguments{L"Velmora.exe"};
+    arguments.insert(arguments.end(), c.arguments.begin(), c.arguments.end());
+    const RunRequest request = parseCommandLine(arguments);
+    EXPECT_EQ(request.mode, c.mode) << arguments.size();
     EXPECT_EQ(request.image, c.image);
     EXPECT_EQ(request.report, c.report);
   }
