@@ -128,7 +128,8 @@ TEST(TestImageReport, FrameLineAndLandmarkLine) {
 
 TEST(ReportFormat, UndoesWhateverTheStreamWasSetTo) {
   std::ostringstream report;
-  report << std::boolalpha << std::fixed << std::setprecision(2) << std::showpos << std::hex << std::uppercase;
+  report << std::boolalpha << std::fixed << std::setprecision(2) << std::showpos << std::hex << std::uppercase
+         << std::setw(8);
   useReportFormat(report);
   report << true << " " << 0.99445512 << " " << 1e-7 << " " << 123456789.0 << " " << 255 << " " << 12.5f;
   EXPECT_EQ(report.str(), "1 0.994455 1e-07 1.23457e+08 255 12.5");

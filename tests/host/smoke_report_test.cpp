@@ -63,12 +63,12 @@ TEST(SmokeReport, EachConditionFailsTheRunAloneAndTheOthersDoNot) {
   SmokeFacts facts = healthy();
   facts.memory.reset();
   facts.learningWindowsAbsent = false;
-  facts.appError = L"Tracker unavailable: models \u2014 \u201chand.onnx\u201d";
+  facts.appError = L"Tracker unavailable: models \u2014 \u201chand.onnx\u201d\u0080\u007f";
   const auto [report, exitCode] = write(facts);
   EXPECT_EQ(exitCode, 0);
   EXPECT_NE(report.find("hook registered: 1\nHome (automatic)"), std::string::npos) << report;
   EXPECT_NE(report.find("\nInline practice with no learning windows: 0\n"), std::string::npos);
-  EXPECT_TRUE(report.ends_with("734\nApp error: Tracker unavailable: models ? ?hand.onnx?\nResult: PASS\n")) << report;
+  EXPECT_TRUE(report.ends_with("734\nApp error: Tracker unavailable: models ? ?hand.onnx??\x7f\nResult: PASS\n")) << report;
 }
 
 }  // namespace
