@@ -5,7 +5,7 @@ PYTHON := /usr/bin/python3
 HANDS := third_party/node_modules/@mediapipe/hands
 CMAKE_COMMON := -G Ninja -Wno-dev
 
-.PHONY: all setup host win64 test check bench soak run dist clean models guide-images
+.PHONY: all setup host win64 test check bench soak run dist dist-folder clean models guide-images
 all: host win64
 
 # Gesture illustration sheets: SVG sources (written by tools/guide_sheets.py) rendered to PNG.
@@ -55,7 +55,7 @@ build/asan/build.ninja: | setup
 build/tsan/build.ninja: | setup
 	@cmake -S . -B build/tsan $(CMAKE_COMMON) -DCMAKE_BUILD_TYPE=Debug -DVEL_SANITIZE=thread >/dev/null
 
-test: host win64
+test: host dist-folder
 	@rm -f build/logs/summary
 	@status=0; \
 	tools/run-suite.sh converter $(PYTHON) -m unittest discover -v -s tests/tools -t . || status=1; \
@@ -64,6 +64,7 @@ test: host win64
 	  --gtest_filter=-ProgramTest.* || status=1; \
 	tools/run-suite.sh program tools/wine-run.sh --timeout 600 build/win64/velmora_win_tests.exe \
 	  --gtest_filter=ProgramTest.* || status=1; \
+	tools/run-suite.sh modes $(PYTHON) -m unittest discover -v -s tests/modes -t . || status=1; \
 	awk '{p+=$$1; f+=$$2} END {printf "%d passed, %d failed\n", p, f}' build/logs/summary; \
 	exit $$status
 
@@ -79,17 +80,20 @@ check: test models build/asan/build.ninja build/tsan/build.ninja
 	awk '{p+=$$1; f+=$$2} END {printf "%d passed, %d failed\n", p, f}' build/logs/summary; \
 	exit $$status
 
-dist: win64
+# dist/Velmora is the folder that ships (the modes suite runs it); `make dist` also packs it.
+dist-folder: win64
 	@rm -rf dist && mkdir -p dist/Velmora/models dist/Velmora/assets
 	@cp build/win64/Velmora.exe build/win64/onnxruntime.dll dist/Velmora/
 	@cp build/models/palm.onnx build/models/hand.onnx dist/Velmora/models/
 	@if [ -d build/assets ]; then cp build/assets/*.png dist/Velmora/assets/; fi
+
+dist: dist-folder
 	@cd dist && zip -qr Velmora.zip Velmora
 	@echo "dist/Velmora and dist/Velmora.zip"
 
 # With a display the program opens there; headless it runs on a private display for a few seconds
 # and leaves a screenshot of its window.
-run: dist
+run: dist-folder
 	@if [ -n "$${DISPLAY:-}" ]; then \
 	  tools/wine-run.sh --here --timeout 0 dist/Velmora/Velmora.exe; \
 	else \

@@ -1,10 +1,11 @@
-// Model diagnostics and test-image report lines. Portable, so the host tests check the same text
+// Model diagnostics and test-image reports. Portable, so the host tests check the same text
 // Velmora.exe writes.
 #include "app/diagnostics.h"
 
 #include <chrono>
 #include <exception>
 
+#include "app/report_format.h"
 #include "tracking/hand_tracker.h"
 
 namespace vel {
@@ -16,6 +17,7 @@ constexpr int kTimedSteps = 12;
 }  // namespace
 
 int runDiagnostics(std::ostream& report, const std::filesystem::path& modelsDir, const CameraCounter& countCameras) {
+  useReportFormat(report);
   try {
     HandTracker tracker(modelsDir);
     report << "Velmora model diagnostics\n" << tracker.description() << "\n";
@@ -36,6 +38,34 @@ int runDiagnostics(std::ostream& report, const std::filesystem::path& modelsDir,
     const std::size_t cameras = countCameras();
     for (std::size_t i = 0; i < cameras; ++i) report << "Camera " << i << " available\n";
     return detected ? 2 : 0;
+  } catch (const std::exception& error) {
+    report << "ERROR: " << error.what() << "\n";
+    return 1;
+  }
+}
+
+int runTestImage(std::ostream& report, const std::filesystem::path& modelsDir, const ImageOpener& open,
+                 const FrameNote& note) {
+  useReportFormat(report);
+  try {
+    const std::unique_ptr<IImageFrames> image = open();
+    HandTracker tracker(modelsDir);
+    std::size_t count = 0;
+    std::size_t detected = 0;
+    while (const std::optional<Frame> frame = image->next()) {
+      const auto start = std::chrono::steady_clock::now();
+      const HandObservation observation = tracker.step(*frame);
+      const std::chrono::duration<double, std::milli> ms = std::chrono::steady_clock::now() - start;
+      writeFrameLine(report, count++, *frame, observation, ms.count());
+      if (note) note(report, *frame, observation);
+      report << "\n";
+      if (observation.present) {
+        ++detected;
+        writeLandmarkLine(report, observation);
+      }
+    }
+    report << "Detected " << detected << " / " << count << " frames\n";
+    return detected > 0 ? 0 : 2;
   } catch (const std::exception& error) {
     report << "ERROR: " << error.what() << "\n";
     return 1;

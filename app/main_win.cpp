@@ -1,50 +1,49 @@
-// Entry point of Velmora.exe: prepares the process, runs a self-test mode when the command line
-// names one with its arguments, otherwise the interactive program.
+// Entry point of Velmora.exe: prepares the process, then runs the self-test mode the command line
+// names or the interactive program.
 #include <windows.h>
 
 #include <shellapi.h>
 
-#include <fstream>
-#include <optional>
 #include <string>
 #include <vector>
 
-#include "app/diagnostics.h"
 #include "app/exe_dir.h"
 #include "app/program_win.h"
-#include "camera/mf_camera.h"
+#include "app/run_mode.h"
+#include "app/self_test_modes_win.h"
 
 namespace {
 
 std::vector<std::wstring> commandLine() {
   int count = 0;
-  wchar_t** words = CommandLineToArgvW(GetCommandLineW(), &count);
-  std::vector<std::wstring> args(words, words + (words != nullptr ? count : 0));
-  LocalFree(words);
-  return args;
+  wchar_t** arguments = CommandLineToArgvW(GetCommandLineW(), &count);
+  if (!arguments) return {};
+  std::vector<std::wstring> copied(arguments, arguments + count);
+  LocalFree(arguments);
+  return copied;
 }
 
-int diagnosticsMode(const std::wstring& report) {
-  std::ofstream out(std::filesystem::path(report), std::ios::binary | std::ios::trunc);
-  if (!out) return 1;
-  return vel::runDiagnostics(out, vel::exeDir() / "models", [] { return vel::enumerateCameras().size(); });
+int runRequest(HINSTANCE instance, int show, const vel::RunRequest& request) {
+  switch (request.mode) {
+    case vel::RunMode::Diagnostics:
+      return vel::runDiagnosticsMode(request.report);
+    case vel::RunMode::CameraTest:
+      return vel::runCameraTestMode(request.report);
+    case vel::RunMode::TestImage:
+      return vel::runTestImageMode(request.image, request.report);
+    case vel::RunMode::SmokeTest:
+      return vel::runInteractive(instance, show, request.report, vel::mediaFoundationCameras(), vel::exeDir());
+    case vel::RunMode::Program:
+      break;
+  }
+  return vel::runInteractive(instance, show, L"", vel::mediaFoundationCameras(), vel::exeDir());
 }
 
 }  // namespace
 
-int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
   if (!vel::prepareProcess()) return 1;
-  const std::vector<std::wstring> args = commandLine();
-  // Mode words count only with their arguments; anything else is a normal start.
-  std::optional<int> modeResult;
-  std::wstring smokeReport;
-  if (args.size() >= 3) {
-    if (args[1] == L"--diagnostics") modeResult = diagnosticsMode(args[2]);
-    if (args[1] == L"--smoke-test") smokeReport = args[2];
-  }
-  const int exitCode = modeResult ? *modeResult
-                                  : vel::runInteractive(instance, showCommand, smokeReport,
-                                                        vel::mediaFoundationCameras(), vel::exeDir());
+  const int exitCode = runRequest(instance, show, vel::parseCommandLine(commandLine()));
   vel::releaseProcess();
   return exitCode;
 }

@@ -7,6 +7,7 @@
 #include <iterator>
 #include <stdexcept>
 #include <string>
+#include <utility>
 
 // After <cstdio>: jpeglib.h uses FILE and size_t without including anything.
 #include <jpeglib.h>
@@ -105,9 +106,17 @@ bool readJpeg(const std::vector<unsigned char>& data, Frame& frame, char (&messa
   return true;
 }
 
-}  // namespace
+// A host image file holds one frame, decoded when the file is opened.
+class DecodedImage final : public IImageFrames {
+ public:
+  explicit DecodedImage(Frame frame) : frame_(std::move(frame)) {}
+  std::optional<Frame> next() override { return std::exchange(frame_, std::nullopt); }
 
-std::vector<Frame> decodeImageFile(const std::filesystem::path& path) {
+ private:
+  std::optional<Frame> frame_;
+};
+
+Frame decodeFile(const std::filesystem::path& path) {
   std::ifstream file(path, std::ios::binary);
   if (!file) fail("Decode test image", "cannot open " + path.string());
   const std::vector<unsigned char> data{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
@@ -117,14 +126,20 @@ std::vector<Frame> decodeImageFile(const std::filesystem::path& path) {
   const auto startsWith = [&](const auto& signature) {
     return data.size() >= sizeof signature && std::memcmp(data.data(), signature, sizeof signature) == 0;
   };
-  if (startsWith(kPngSignature)) return {decodePng(data)};
+  if (startsWith(kPngSignature)) return decodePng(data);
   if (startsWith(kJpegSignature)) {
     Frame frame;
     char message[JMSG_LENGTH_MAX];
     if (!readJpeg(data, frame, message)) fail("Read image pixels", message);
-    return {std::move(frame)};
+    return frame;
   }
   fail("Decode test image", "not a PNG or JPEG file: " + path.string());
+}
+
+}  // namespace
+
+std::unique_ptr<IImageFrames> openImageFile(const std::filesystem::path& path) {
+  return std::make_unique<DecodedImage>(decodeFile(path));
 }
 
 }  // namespace vel

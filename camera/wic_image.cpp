@@ -1,5 +1,5 @@
-// Image files through the Windows Imaging Component, converted to 32-bit BGRA frames.
-// COM must already be initialised on the calling thread (start-up does it).
+// Image files through the Windows Imaging Component, converted to 32-bit BGRA frames one at a
+// time. COM must already be initialised on the calling thread (start-up does it).
 #include <wincodec.h>
 #include <windows.h>
 #include <wrl/client.h>
@@ -12,28 +12,37 @@
 #include "camera/wic_convert.h"
 
 namespace vel {
+namespace {
 
 using Microsoft::WRL::ComPtr;
 
-std::vector<Frame> decodeImageFile(const std::filesystem::path& path) {
-  ComPtr<IWICImagingFactory> factory;
-  checkHr(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&factory)),
-          "Create image decoder");
-  ComPtr<IWICBitmapDecoder> decoder;
-  checkHr(
-      factory->CreateDecoderFromFilename(path.c_str(), nullptr, GENERIC_READ, WICDecodeMetadataCacheOnLoad, &decoder),
-      "Decode test image");
-  UINT count = 0;
-  checkHr(decoder->GetFrameCount(&count), "Decode test image");
+class WicImage final : public IImageFrames {
+ public:
+  explicit WicImage(const std::filesystem::path& path) {
+    checkHr(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&factory_)),
+            "Create image decoder");
+    checkHr(factory_->CreateDecoderFromFilename(path.c_str(), nullptr, GENERIC_READ, WICDecodeMetadataCacheOnLoad,
+                                                &decoder_),
+            "Decode test image");
+  }
 
-  std::vector<Frame> frames;
-  for (UINT i = 0; i < count; ++i) {
+  std::optional<Frame> next() override {
+    if (!count_) {
+      UINT count = 0;
+      checkHr(decoder_->GetFrameCount(&count), "Decode test image");
+      count_ = count;
+    }
+    if (index_ >= *count_) return std::nullopt;
+    return decode(index_++);
+  }
+
+ private:
+  Frame decode(UINT index) const {
     // Fetching the frame and making the converter have no step text of their own: their
     // failures show as the conversion step they belong to.
     ComPtr<IWICBitmapFrameDecode> source;
-    checkHr(decoder->GetFrame(i, &source), "Convert image pixels");
-    const auto converter =
-        convertToBgra(factory.Get(), source.Get(), "Convert image pixels", "Convert image pixels");
+    checkHr(decoder_->GetFrame(index, &source), "Convert image pixels");
+    const auto converter = convertToBgra(factory_.Get(), source.Get(), "Convert image pixels", "Convert image pixels");
     UINT width = 0;
     UINT height = 0;
     checkHr(converter->GetSize(&width, &height), "Read image pixels");
@@ -46,9 +55,19 @@ std::vector<Frame> decodeImageFile(const std::filesystem::path& path) {
     frame.pixels.assign(static_cast<std::size_t>(bytes), 0);
     checkHr(converter->CopyPixels(nullptr, width * 4u, static_cast<UINT>(bytes), frame.pixels.data()),
             "Read image pixels");
-    frames.push_back(std::move(frame));
+    return frame;
   }
-  return frames;
+
+  ComPtr<IWICImagingFactory> factory_;
+  ComPtr<IWICBitmapDecoder> decoder_;
+  std::optional<UINT> count_;
+  UINT index_ = 0;
+};
+
+}  // namespace
+
+std::unique_ptr<IImageFrames> openImageFile(const std::filesystem::path& path) {
+  return std::make_unique<WicImage>(path);
 }
 
 }  // namespace vel

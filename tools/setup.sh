@@ -12,7 +12,7 @@ say() { echo "setup: $*"; }
 packages=(
   cmake ninja-build g++ make pkg-config zip
   g++-mingw-w64-x86-64-posix wine wine64 xvfb xauth fonts-dejavu-core xdotool
-  python3 python3-onnx python3-numpy
+  python3 python3-onnx python3-numpy python3-pil
   libgtest-dev libpng-dev libjpeg-dev librsvg2-bin
 )
 # The machine image may bring its own Node.js; Debian's is only the fallback.

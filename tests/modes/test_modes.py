@@ -1,0 +1,138 @@
+"""Velmora.exe's self-test modes end to end under Wine, run from the shipped dist/Velmora folder.
+All runs share one Wine session (a batch file), since each Wine start costs about a second."""
+import json
+import math
+import re
+import shutil
+import subprocess
+import tempfile
+import unittest
+from pathlib import Path
+
+from PIL import Image
+
+ROOT = Path(__file__).resolve().parents[2]
+DIST = ROOT / "dist" / "Velmora"
+HOST = ROOT / "build" / "host"
+# The pose photos in TIFF page order, with their poses. Thumb up comes after the open hand: tracked
+# on from a closed fist, three fingers or index + little, the landmark model loses it (presence
+# about 0.73), and the tracker does not search again while it tracks.
+POSES = [("one", 1), ("peace", 2), ("three", 3), ("fist", 4), ("rock", 6), ("palm", 7), ("like", 5)]
+NUMBER = r"[0-9.e+-]+"
+
+
+def wine_path(path):
+    return "Z:" + str(Path(path).resolve()).replace("/", "\\")
+
+
+def parse_frames(report):
+    """Per frame line: its fields, and its 21 landmarks when a hand was found."""
+    frames = []
+    for line in report.splitlines():
+        if line.startswith("frame="):
+            frames.append({"fields": dict(item.split("=") for item in line.split()), "landmarks": None})
+        elif line.startswith("0:"):
+            frames[-1]["landmarks"] = [tuple(map(float, item[item.index(":") + 1:].split(","))) for item in line.split()]
+    return frames
+
+
+def replay_poses(frames, work):
+    """The poses the gesture engine (velmora-replay) gives each frame's landmarks."""
+    scenario = work / "poses.replay"
+    scenario.write_text("".join(
+        f"t={1000 + 33 * i} w={f['fields']['width']} h={f['fields']['height']} present={f['fields']['valid']} "
+        f"valid={f['fields']['valid']} presence={f['fields']['confidence']} "
+        f"lm={';'.join(f'{x},{y}' for x, y in f['landmarks'] or []) or '-'}\n" for i, f in enumerate(frames)))
+    output = subprocess.run([HOST / "velmora-replay", scenario], capture_output=True, text=True, check=True).stdout
+    return [int(re.search(r" pose=(\d+)", line).group(1)) for line in output.splitlines()]
+
+
+class SelfTestModes(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        cls.work_dir = tempfile.TemporaryDirectory(prefix="velmora-modes-")
+        work = cls.work = Path(cls.work_dir.name)
+        # The photos the host build was configured with, so that both sides read the same files.
+        cache = (HOST / "CMakeCache.txt").read_text()
+        data = cls.data = Path(re.search(r"^VEL_TESTDATA:PATH=(.*)$", cache, re.M).group(1)).resolve()
+
+        photos = [Image.open(data / "poses" / f"{name}.png").convert("RGB") for name, _ in POSES]
+        photos[0].save(work / "poses.tif", save_all=True, append_images=photos[1:])
+        Image.new("RGB", (640, 480), "white").save(work / "white.png")
+        bare = work / "bare"  # the program and its runtime beside an empty models folder
+        (bare / "models").mkdir(parents=True)
+        for name in ("Velmora.exe", "onnxruntime.dll"):
+            shutil.copy(DIST / name, bare)
+
+        exe = DIST / "Velmora.exe"
+        runs = {"diagnostics": (exe, "--diagnostics"), "no_models": (bare / "Velmora.exe", "--diagnostics"),
+                "hands": (exe, "--test-image", data / "hands.jpg"), "poses": (exe, "--test-image", work / "poses.tif"),
+                "missing": (exe, "--test-image", work / "absent.png"),
+                "white": (exe, "--test-image", work / "white.png"), "camera": (exe, "--camera-test")}
+        batch = ["@echo off"]
+        for name, words in runs.items():
+            words = [*words, work / f"{name}.txt"]
+            batch.append(" ".join(f'"{wine_path(w)}"' if isinstance(w, Path) else w for w in words))
+            batch.append(f'echo %ERRORLEVEL% > "{wine_path(work / name)}.code"')
+        (work / "modes.bat").write_text("\r\n".join(batch) + "\r\n")
+        wine = subprocess.run([ROOT / "tools" / "wine-run.sh", "--timeout", "300", "cmd", "/c",
+                               wine_path(work / "modes.bat")], capture_output=True, text=True, check=False)
+        cls.wine_output = wine.stdout + wine.stderr
+        read = lambda path: path.read_text() if path.exists() else None
+        cls.results = {name: (read(work / f"{name}.code"), read(work / f"{name}.txt") or "") for name in runs}
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.work_dir.cleanup()
+
+    def result(self, name, exit_code):
+        code, report = self.results[name]
+        self.assertEqual(int(code) if code else None, exit_code, report or self.wine_output)
+        return report
+
+    def test_diagnostics(self):
+        self.assertRegex(self.result("diagnostics", 0),
+                         r"^Velmora model diagnostics\nPalm input: [^;\n]+; hand input: [^;\n]+; "
+                         "hand outputs: Identity Identity_1 Identity_2 Identity_3\nBlank frame false positive: none\n"
+                         f"Mean palm inference after warmup: {NUMBER} ms\n"
+                         r"Camera enumeration \(camera not opened\):\n$")
+        self.assertRegex(self.result("no_models", 1), r"^ERROR: [^\n]*palm\.onnx[^\n]*\n$")
+
+    def test_hands_photo_gives_one_frame_close_to_a_reference_hand(self):
+        report = self.result("hands", 0)
+        [frame] = parse_frames(report)
+        self.assertEqual([frame["fields"][key] for key in ("frame", "width", "height", "valid")], ["0", "720", "382", "1"])
+        references = json.loads((self.data / "hands.keypoints.json").read_text())["hands"]
+        errors = [[math.dist(a, b) for a, b in zip(frame["landmarks"], hand)] for hand in references]
+        nearest = min(errors, key=sum)
+        # The tracker tests' tolerances for a first step on this photo.
+        self.assertLessEqual(sum(nearest) / len(nearest), 6.0)
+        self.assertLessEqual(max(nearest), 17.0)
+        self.assertTrue(report.endswith("Detected 1 / 1 frames\n"), report)
+
+    def test_multi_frame_tiff_is_tracked_like_its_photos_on_the_host(self):
+        report = self.result("poses", 0)
+        self.assertTrue(report.endswith("Detected 7 / 7 frames\n"), report)
+        frames = parse_frames(report)
+        track = subprocess.run([HOST / "velmora-track", *(self.data / "poses" / f"{name}.png" for name, _ in POSES)],
+                               capture_output=True, text=True, check=True).stdout
+        host_frames = parse_frames(track)
+        self.assertEqual(len(frames), len(POSES))
+        for (name, _), frame, host in zip(POSES, frames, host_frames):
+            gap = max(math.dist(a, b) for a, b in zip(frame["landmarks"], host["landmarks"]))
+            self.assertLess(gap, 1.0, name)
+        host_poses = [int(frame["fields"]["pose"]) for frame in host_frames]
+        self.assertEqual(host_poses, [pose for _, pose in POSES])
+        self.assertEqual(replay_poses(frames, self.work), host_poses)
+
+    def test_image_failures(self):
+        self.assertEqual(self.result("missing", 1), "ERROR: Decode test image (0x80070002)\n")
+        self.assertRegex(self.result("white", 2),
+                         f"^frame=0 width=640 height=480 valid=0 confidence={NUMBER} ms={NUMBER}\nDetected 0 / 1 frames\n$")
+
+    def test_camera_test_without_a_camera_fails(self):
+        self.assertEqual(self.result("camera", 2), "ERROR: No camera detected\nResult: FAIL\n")
+
+
+if __name__ == "__main__":
+    unittest.main()
