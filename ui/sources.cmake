@@ -1,2 +1,9 @@
 # Sources of ui/ are added here as they appear.
 list(APPEND VEL_CORE_SOURCES ui/preview_geometry.cpp ui/practice.cpp)
+list(APPEND VEL_CORE_SOURCES
+  ui/filling_circle.cpp
+  ui/overlay_layout.cpp
+  ui/gesture_tiles.cpp
+  ui/hand_skeleton.cpp
+  ui/status_text.cpp
+  ui/option_card.cpp)

@@ -1,0 +1,25 @@
+// The option cards of the Gestures page: which of an action's three poses is selected, and what
+// choosing another would take from the other actions.
+#pragma once
+
+#include <string>
+
+#include "control/actions.h"
+
+namespace vel {
+
+// The action that giving `pose` to `action` takes it from, 0 for none: for Scroll only Drag and
+// drop (Scroll shares its pose with anything else); otherwise the first action other than Scroll
+// holding it, or Scroll itself when Drag and drop takes a pose only Scroll holds.
+int displacedAction(const Gestures& assignments, int action, int pose);
+
+struct OptionCardText {
+  int pose = 0;           // the card's pose
+  bool selected = false;  // the action uses it now
+  std::wstring line;      // "✓ Selected", "Replaces …", "Replaces hold + scroll" or empty
+};
+
+// Card `option` (0-2) of `action` (1-11); an empty card for anything else.
+OptionCardText optionCardText(const Gestures& assignments, int action, int option);
+
+}  // namespace vel
