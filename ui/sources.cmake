@@ -7,3 +7,5 @@ list(APPEND VEL_CORE_SOURCES
   ui/hand_skeleton.cpp
   ui/status_text.cpp
   ui/option_card.cpp)
+list(APPEND VEL_WIN_SOURCES ui/gdi_draw_win.cpp ui/feedback_draw_win.cpp ui/overlays_win.cpp)
+list(APPEND VEL_WIN_LIBS user32 gdi32)
