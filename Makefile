@@ -5,7 +5,7 @@ PYTHON := /usr/bin/python3
 HANDS := third_party/node_modules/@mediapipe/hands
 CMAKE_COMMON := -G Ninja -Wno-dev
 
-.PHONY: all setup host win64 test check bench run dist clean models guide-images
+.PHONY: all setup host win64 test check bench run dist clean models guide-images screenshots
 all: host win64
 
 # Gesture illustration sheets: SVG sources (written by tools/guide_sheets.py) rendered to PNG.
@@ -70,6 +70,11 @@ check: test models build/asan/build.ninja build/tsan/build.ninja
 	VEL_CHECK=1 tools/run-suite.sh property build/host/velmora_tests --gtest_filter=ControlProperty.* || status=1; \
 	awk '{p+=$$1; f+=$$2} END {printf "%d passed, %d failed\n", p, f}' build/logs/summary; \
 	exit $$status
+
+# PNGs of the feedback overlays at 96 and 144 DPI, made under Wine, into build/screenshots/.
+screenshots: win64
+	@rm -rf build/screenshots
+	@tools/wine-run.sh --timeout 300 build/win64/velmora-screenshots.exe "Z:$(CURDIR)/build/screenshots"
 
 dist: win64
 	@rm -rf dist && mkdir -p dist/Velmora/models dist/Velmora/assets
