@@ -63,8 +63,10 @@ TEST(FillingCircle, ShapeGoesFromOutlineToWavyLiquidWithRingToPulsingCheckMark) 
   // Level 131 − 61 × 0.5 = 100.5, waving by at most 0.035 r.
   EXPECT_EQ(half.liquidPolygon[12], (IntPoint{85, 102}));
   EXPECT_EQ(half.liquidPolygon[48], (IntPoint{131, 100}));
-  EXPECT_EQ(std::tie(half.ringSegments, half.ringArc[16]), std::tuple(32, IntPoint{134, 100})) << "clockwise from the top";
+  EXPECT_EQ(std::tie(half.ringSegments, half.ringPen, half.ringArc[16]), std::tuple(32, 3, IntPoint{134, 100}))
+      << "clockwise from the top";
   EXPECT_EQ(circleShape(100, 100, 30, {0.001f, 0.0f, 1.0f, false}).ringSegments, 1);
+  EXPECT_EQ(circleShape(100, 100, 30, {0.98f, 0.0f, 1.0f, false}).liquidPolygon[12].y, 71) << "calm when nearly full";
 
   const CircleShape pulsing = circleShape(100, 100, 30, {1.0f, 2.0f, 0.5f, true});
   EXPECT_FALSE(pulsing.surfaceLine || pulsing.ring);
