@@ -49,8 +49,7 @@ CircleDrawing advanceCircle(CircleAnimation& state, HoldInfo hold, std::int64_t 
   if (state.completed) state = {.lastUpdate = now};
   const float p = std::isfinite(hold.progress) && hold.progress > 0.0f ? std::min(hold.progress, kMaxShownFill) : 0.0f;
   if (p < state.targetFill) {
-    state.shownFill = state.targetFill = p;
-    state.riseTime = now;
+    state.shownFill = state.targetFill = p;  // nothing left to ease, so the rise time no longer matters
   } else if (p > state.targetFill) {
     state.shownFill = easedFill(state, now);
     state.targetFill = p;

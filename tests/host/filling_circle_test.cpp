@@ -23,6 +23,7 @@ TEST(FillingCircle, AnimationEasesRisesDropsFallsAndPlaysCompletion) {
       {"a rise starts from what shows", 0.5f, false, 1000, 0.0f, 1.0f},
       {"halfway through the 80 ms ease", 0.5f, false, 1040, 0.25f, 1.0f},
       {"eased in", 0.5f, false, 1080, 0.5f, 1.0f},
+      {"the same moment again", 0.5f, false, 1080, 0.5f, 1.0f},
       {"a further rise eases on from there", 0.9f, false, 1100, 0.5f, 1.0f},
       {"a fall drops at once", 0.2f, false, 1120, 0.2f, 1.0f},
       {"a hold not yet fired", 1.5f, false, 1200, 0.2f, 1.0f},
@@ -67,11 +68,13 @@ TEST(FillingCircle, ShapeGoesFromOutlineToWavyLiquidWithRingToPulsingCheckMark) 
       << "clockwise from the top";
   EXPECT_EQ(circleShape(100, 100, 30, {0.001f, 0.0f, 1.0f, false}).ringSegments, 1);
   EXPECT_EQ(circleShape(100, 100, 30, {0.98f, 0.0f, 1.0f, false}).liquidPolygon[12].y, 71) << "calm when nearly full";
+  EXPECT_EQ(circleShape(100, 100, 30, {0.5f, 1.5708f, 1.0f, false}).liquidPolygon[0].y, 102) << "a quarter turn on";
 
   const CircleShape pulsing = circleShape(100, 100, 30, {1.0f, 2.0f, 0.5f, true});
   EXPECT_FALSE(pulsing.surfaceLine || pulsing.ring);
-  EXPECT_EQ(std::tie(pulsing.radius, pulsing.halo, pulsing.haloRadius, pulsing.haloPen, pulsing.checkHeight),
-            std::tuple(33, true, 43, 5, 54));
+  EXPECT_EQ(std::tie(pulsing.radius, pulsing.halo, pulsing.haloRadius, pulsing.haloPen, pulsing.haloColour),
+            std::tuple(33, true, 43, 5, Rgb{127, 200, 177}));
+  EXPECT_EQ(std::tie(pulsing.checkMark, pulsing.checkHeight), std::tuple(true, 54));
   EXPECT_EQ(pulsing.liquidPolygon[20].y, pulsing.bounds.top) << "full and flat";
   const CircleShape done = circleShape(100, 100, 30, {1.0f, 0.0f, 1.0f, true});
   EXPECT_EQ(std::tie(done.radius, done.halo, done.checkHeight), std::tuple(30, false, 49));

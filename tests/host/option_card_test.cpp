@@ -31,6 +31,7 @@ TEST(OptionCard, SecondLineNamesWhatTheChoiceWouldReplace) {
        L"Replaces Drag and drop"},
       {"Scroll shares with Right-click", {0, 1, 6, 3, 4, 2, 0, 0, 0, 0, 0, 0}, kActionScroll, 2, 6, false, L""},
       {"a command onto a click's pose", kDefaultGestures, 7, 2, 2, false, L"Replaces Right-click"},
+      {"the last action", kDefaultGestures, 11, 0, 6, false, L""},
       {"no such action", kDefaultGestures, 12, 0, 0, false, L""},
       {"no such option", kDefaultGestures, kActionClick, 3, 0, false, L""},
   };

@@ -27,6 +27,7 @@ TEST(OverlayLayout, CircleIsCentredOnThePointerClampedIntoTheTarget) {
   EXPECT_EQ(pointerOnDesktop(kTarget, {0.25f, 0.5f}), (IntPoint{100 + 479, 50 + 539}));
   EXPECT_EQ(pointerOnDesktop(kTarget, {-0.5f, NAN}), (IntPoint{100, 50}));
   EXPECT_EQ(pointerOnDesktop(kTarget, {2.0f, 1.0f}), (IntPoint{100 + 1919, 50 + 1079}));
+  EXPECT_EQ(pointerOnDesktop({5, 5, 5, 5}, {0.5f, 0.5f}), (IntPoint{5, 5})) << "an empty target";
   EXPECT_EQ(circleWindowBox(kTarget, {0.25f, 0.5f}, 0.5f), (Box{579 - 28, 589 - 28, 579 + 28, 589 + 28}));
 }
 
@@ -74,6 +75,7 @@ TEST(OverlayLayout, ReferenceCardFadesTowards48NearThePointerAnd202Elsewhere) {
   const Case cases[] = {
       {202.0f, IntPoint{900, 900}, 165.04f},  // over the card: 24 % of the way to 48
       {202.0f, IntPoint{702, 828}, 165.04f},  // 24 pixels out still counts as near
+      {202.0f, IntPoint{1217, 1045}, 165.04f},
       {202.0f, IntPoint{701, 900}, 202.0f},
       {202.0f, IntPoint{900, 1046}, 202.0f},
       {48.0f, std::nullopt, 84.96f},  // no cursor position: back towards 202
