@@ -68,6 +68,7 @@ TEST(FillingCircle, ShapeGoesFromOutlineToWavyLiquidWithRingToPulsingCheckMark) 
       << "clockwise from the top";
   EXPECT_EQ(circleShape(100, 100, 30, {0.001f, 0.0f, 1.0f, false}).ringSegments, 1);
   EXPECT_EQ(circleShape(100, 100, 30, {0.98f, 0.0f, 1.0f, false}).liquidPolygon[12].y, 71) << "calm when nearly full";
+  EXPECT_EQ(circleShape(100, 100, 30, {0.02f, 0.0f, 1.0f, false}).liquidPolygon[12].y, 130) << "and nearly empty";
   EXPECT_EQ(circleShape(100, 100, 30, {0.5f, 1.5708f, 1.0f, false}).liquidPolygon[0].y, 102) << "a quarter turn on";
 
   const CircleShape pulsing = circleShape(100, 100, 30, {1.0f, 2.0f, 0.5f, true});

@@ -72,6 +72,7 @@ TEST(GestureTiles, TilesShareTheCardWidthWithTwelveUnitGaps) {
   EXPECT_EQ(std::tie(second.highlight, second.illustration), std::tuple(Box{217, 521, 398, 666}, Box{221, 526, 394, 608}));
   EXPECT_EQ(std::tie(second.title, second.hint), std::tuple(Box{221, 612, 394, 646}, Box{221, 644, 394, 669}));
   EXPECT_EQ(tileBoxes(24, 518, 752, 7, 6).highlight.right, 24 + 8 + 6 * (93 + 12) + 93 + 8);
+  EXPECT_EQ(tileCardBox(24, 518, 752), (Box{24, 518, 776, 688}));
   EXPECT_EQ(tileFooterBox(24, 518, 752), (Box{36, 669, 764, 686}));
 }
 
