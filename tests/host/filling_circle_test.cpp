@@ -57,13 +57,14 @@ TEST(FillingCircle, WaveTurnsOnceEvery1400Ms) {
 TEST(FillingCircle, ShapeGoesFromOutlineToWavyLiquidWithRingToPulsingCheckMark) {
   const CircleShape empty = circleShape(100, 100, 30, {});
   EXPECT_FALSE(empty.liquid || empty.ring || empty.halo || empty.checkMark);
-  EXPECT_EQ(empty.bounds, (Box{70, 70, 131, 131}));
+  EXPECT_EQ(std::tie(empty.bounds, empty.outlinePen), std::tuple(Box{70, 70, 131, 131}, 5));
 
   const CircleShape half = circleShape(100, 100, 30, {0.5f, 0.0f, 1.0f, false});
   ASSERT_TRUE(half.liquid && half.surfaceLine && half.ring);
   // Level 131 − 61 × 0.5 = 100.5, waving by at most 0.035 r.
   EXPECT_EQ(half.liquidPolygon[12], (IntPoint{85, 102}));
   EXPECT_EQ(half.liquidPolygon[48], (IntPoint{131, 100}));
+  EXPECT_EQ(half.liquidPolygon[50], (IntPoint{70, 131})) << "closed along the bottom";
   EXPECT_EQ(std::tie(half.ringSegments, half.ringPen, half.ringArc[16]), std::tuple(32, 3, IntPoint{134, 100}))
       << "clockwise from the top";
   EXPECT_EQ(circleShape(100, 100, 30, {0.001f, 0.0f, 1.0f, false}).ringSegments, 1);
