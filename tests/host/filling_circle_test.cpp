@@ -57,6 +57,7 @@ TEST(FillingCircle, WaveTurnsOnceEvery1400Ms) {
 TEST(FillingCircle, ShapeGoesFromOutlineToWavyLiquidWithRingToPulsingCheckMark) {
   const CircleShape empty = circleShape(100, 100, 30, {});
   EXPECT_FALSE(empty.liquid || empty.ring || empty.halo || empty.checkMark);
+  EXPECT_FALSE(circleShape(100, 100, 30, {NAN, 0.0f, 1.0f, false}).liquid) << "a broken fill";
   EXPECT_EQ(std::tie(empty.bounds, empty.outlinePen), std::tuple(Box{70, 70, 131, 131}, 5));
 
   const CircleShape half = circleShape(100, 100, 30, {0.5f, 0.0f, 1.0f, false});
