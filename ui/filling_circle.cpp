@@ -111,7 +111,8 @@ CircleShape circleShape(int centreX, int centreY, int radius, const CircleDrawin
     shape.ringSegments = std::max(static_cast<int>(64.0f * swept), 1);
     const float ringR = static_cast<float>(shape.ringRadius);
     for (int j = 0; j <= shape.ringSegments; ++j) {
-      const float angle = -kPi / 2.0f + swept * 2.0f * kPi * static_cast<float>(j) / static_cast<float>(shape.ringSegments);
+      const float angle =
+          -kPi / 2.0f + swept * 2.0f * kPi * static_cast<float>(j) / static_cast<float>(shape.ringSegments);
       shape.ringArc[static_cast<std::size_t>(j)] = pixel(static_cast<float>(centreX) + ringR * std::cos(angle),
                                                          static_cast<float>(centreY) + ringR * std::sin(angle));
     }

@@ -13,6 +13,7 @@
 #include "control/action_sink.h"
 #include "control/control_output.h"
 #include "ui/filling_circle.h"
+#include "ui/overlay_layout.h"
 
 namespace vel {
 
@@ -66,7 +67,7 @@ class OverlaySet {
   Gestures assignmentsCopy_{};
   int referenceWidth_ = 240;  // 96-DPI units
   float referenceScale_ = 1.0f;
-  float referenceAlpha_ = 202.0f;
+  float referenceAlpha_ = kReferenceAlphaFar;
 };
 
 }  // namespace vel

@@ -7,14 +7,14 @@
 #include "ui/feedback_draw.h"
 #include "ui/gdi_draw.h"
 #include "ui/gesture_tiles.h"
-#include "ui/overlay_layout.h"
 #include "ui/palette.h"
 #include "ui/status_text.h"
 
 namespace vel {
 namespace {
 
-constexpr DWORD kOverlayExStyle = WS_EX_TOPMOST | WS_EX_TRANSPARENT | WS_EX_TOOLWINDOW | WS_EX_LAYERED | WS_EX_NOACTIVATE;
+constexpr DWORD kOverlayExStyle =
+    WS_EX_TOPMOST | WS_EX_TRANSPARENT | WS_EX_TOOLWINDOW | WS_EX_LAYERED | WS_EX_NOACTIVATE;
 
 void place(HWND window, const Box& box) {
   SetWindowPos(window, HWND_TOPMOST, box.left, box.top, box.width(), box.height(), SWP_NOACTIVATE | SWP_SHOWWINDOW);
@@ -51,7 +51,9 @@ bool OverlaySet::createOverlays(const GuideImageSet& guideImages) {
   const COLORREF key = colorRef(kColourKey);
   if (circle_) SetLayeredWindowAttributes(circle_, key, 230, LWA_COLORKEY | LWA_ALPHA);
   if (guidance_) SetLayeredWindowAttributes(guidance_, 0, 240, LWA_ALPHA);
-  if (reference_) SetLayeredWindowAttributes(reference_, key, static_cast<BYTE>(referenceAlpha_), LWA_COLORKEY | LWA_ALPHA);
+  if (reference_) {
+    SetLayeredWindowAttributes(reference_, key, static_cast<BYTE>(referenceAlpha_), LWA_COLORKEY | LWA_ALPHA);
+  }
   return allExist();
 }
 
@@ -142,7 +144,7 @@ void OverlaySet::paint(HWND window) {
     const int radius = circleRadius(scale_);
     drawFillingCircle(dc, client.width() / 2, client.height() / 2, radius, circleDrawing_);
     if (buttonHeld_) drawLabel(dc, L"↔", client, radius, FW_BOLD, kInk, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
-  } else if (window == reference_ && guideImages_) {
+  } else if (window == reference_) {
     SetGraphicsMode(dc, GM_ADVANCED);
     const XFORM scale{referenceScale_, 0.0f, 0.0f, referenceScale_, 0.0f, 0.0f};
     SetWorldTransform(dc, &scale);

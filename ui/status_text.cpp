@@ -60,7 +60,8 @@ std::wstring statusLineText(const PaintFacts& facts) {
   }
 
   if (facts.startPending) {
-    text = facts.trackerReady ? L"Starting camera — waiting for a fresh frame…" : L"Loading local tracker — please wait…";
+    text = facts.trackerReady ? L"Starting camera — waiting for a fresh frame…"
+                              : L"Loading local tracker — please wait…";
   } else if (facts.cameraRunning && facts.frameArrived && facts.snapshotAgeMs >= kStaleTrackingMs) {
     text = L"Waiting for fresh tracking — pointer held";
   }
@@ -72,7 +73,8 @@ std::wstring statusLineText(const PaintFacts& facts) {
 
 PreviewTexts previewTexts(const PaintFacts& facts) {
   if (facts.cameraRunning && facts.frameArrived && facts.previewEnabled) return {};
-  return {facts.startPending ? L"Starting camera…" : L"See your hand here", L"Choose Practice to try a gesture safely."};
+  return {facts.startPending ? L"Starting camera…" : L"See your hand here",
+          L"Choose Practice to try a gesture safely."};
 }
 
 const wchar_t* gesturesHeader(const PaintFacts& facts) {

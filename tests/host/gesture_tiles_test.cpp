@@ -69,7 +69,8 @@ TEST(GestureTiles, PracticeHighlightsTheOpenHandWhileRestingOrHoldingElseTheStep
 TEST(GestureTiles, TilesShareTheCardWidthWithTwelveUnitGaps) {
   // The home page's card: 752 wide, four tiles of 173.
   const TileBoxes second = tileBoxes(24, 518, 752, 4, 1);
-  EXPECT_EQ(std::tie(second.highlight, second.illustration), std::tuple(Box{217, 521, 398, 666}, Box{221, 526, 394, 608}));
+  EXPECT_EQ(std::tie(second.highlight, second.illustration),
+            std::tuple(Box{217, 521, 398, 666}, Box{221, 526, 394, 608}));
   EXPECT_EQ(std::tie(second.title, second.hint), std::tuple(Box{221, 612, 394, 646}, Box{221, 644, 394, 669}));
   EXPECT_EQ(tileBoxes(24, 518, 752, 7, 6).highlight.right, 24 + 8 + 6 * (93 + 12) + 93 + 8);
   EXPECT_EQ(tileCardBox(24, 518, 752), (Box{24, 518, 776, 688}));

@@ -74,7 +74,8 @@ TEST(StatusText, StatusLineRulesApplyInOrder) {
   }
   EXPECT_EQ(statusLineText(idle()), L"") << "no camera";
   EXPECT_EQ(statusLineText(idle([](PaintFacts& f) { f.notice = L"Saved"; })), L"Saved");
-  EXPECT_EQ(statusLineText(idle([](PaintFacts& f) { f.startPending = true; })), L"Loading local tracker — please wait…");
+  EXPECT_EQ(statusLineText(idle([](PaintFacts& f) { f.startPending = true; })),
+            L"Loading local tracker — please wait…");
 }
 
 TEST(StatusText, PillTellsTheStateOrThePracticeStep) {

@@ -109,7 +109,8 @@ TEST(FeedbackDraw, CircleWithHaloAndRingFitsTheOverlayWindow) {
     const int d = circleWindowSize(scale);
     for (const float t : {0.0f, 0.5f, 0.95f, 1.0f}) {
       Canvas canvas(d + 40, d + 40);
-      drawFillingCircle(canvas.dc(), 20 + d / 2, 20 + d / 2, circleRadius(scale), {t < 1.0f ? 1.0f : 0.98f, 1.0f, t, t < 1.0f});
+      const CircleDrawing input{t < 1.0f ? 1.0f : 0.98f, 1.0f, t, t < 1.0f};
+      drawFillingCircle(canvas.dc(), 20 + d / 2, 20 + d / 2, circleRadius(scale), input);
       EXPECT_EQ(canvas.drawnOutside({20, 20, 20 + d, 20 + d}), 0) << "scale " << scale << " t " << t;
     }
   }

@@ -77,7 +77,8 @@ TEST_F(Overlays, HalfFilledCircleFollowsThePointerSeeThroughAndClickThrough) {
   };
   const HDC screen = GetDC(nullptr);
   for (const Spot& spot : {Spot{"corner: colour key", -50, -50, kGreen}, Spot{"empty upper half", 0, -15, kGreen},
-                           Spot{"liquid", 0, 15, RGB(0, 116, 109)}, Spot{"ring at the top", 0, -34, RGB(0, 116, 109)}}) {
+                           Spot{"liquid", 0, 15, RGB(0, 116, 109)},
+                           Spot{"ring at the top", 0, -34, RGB(0, 116, 109)}}) {
     const POINT point{479 + spot.dx, 539 + spot.dy};
     EXPECT_EQ(WindowFromPoint(point), below_) << spot.where;
     EXPECT_EQ(GetPixel(screen, point.x, point.y), spot.colour) << spot.where;
