@@ -5,7 +5,7 @@ PYTHON := /usr/bin/python3
 HANDS := third_party/node_modules/@mediapipe/hands
 CMAKE_COMMON := -G Ninja -Wno-dev
 
-.PHONY: all setup host win64 test check bench soak run dist dist-folder clean models guide-images
+.PHONY: all setup host win64 test check bench soak run dist dist-folder clean models guide-images screenshots
 all: host win64
 
 # Gesture illustration sheets: SVG sources (written by tools/guide_sheets.py) rendered to PNG.
@@ -82,6 +82,11 @@ check: test models build/asan/build.ninja build/tsan/build.ninja
 
 # dist/Velmora is the folder that ships (the modes suite runs it); `make dist` also packs it.
 dist-folder: win64
+# PNGs of the feedback overlays at 96 and 144 DPI, made under Wine, into build/screenshots/.
+screenshots: win64
+	@rm -rf build/screenshots
+	@tools/wine-run.sh --timeout 300 build/win64/velmora-screenshots.exe "Z:$(CURDIR)/build/screenshots"
+
 	@rm -rf dist && mkdir -p dist/Velmora/models dist/Velmora/assets
 	@cp build/win64/Velmora.exe build/win64/onnxruntime.dll dist/Velmora/
 	@cp build/models/palm.onnx build/models/hand.onnx dist/Velmora/models/

@@ -1,4 +1,5 @@
-# Velmora.exe: the Windows program (wWinMain; MinGW needs -municode to pick it).
+# Windows programs (wWinMain or wmain; MinGW needs -municode to pick them).
+# Velmora.exe: the program itself.
 vel_program(Velmora WIN32 app/main_win.cpp)
 if(MINGW)
   target_link_options(Velmora PRIVATE -municode)
@@ -10,4 +11,9 @@ target_link_libraries(velmora-program-bench PRIVATE GTest::gtest psapi)
 target_compile_definitions(velmora-program-bench PRIVATE VEL_TESTDATA=L"Z:${VEL_TESTDATA}")
 if(MINGW)
   target_link_options(velmora-program-bench PRIVATE -municode)
+endif()
+# velmora-screenshots.exe [DIR]: PNGs of the feedback overlays under Wine (make screenshots).
+vel_program(velmora-screenshots tools/screenshots_win.cpp)
+if(MINGW)
+  target_link_options(velmora-screenshots PRIVATE -municode)
 endif()

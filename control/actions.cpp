@@ -22,6 +22,19 @@ bool gesturesValid(const Gestures& gestures) {
   return drag == 0 || drag != gestures[kActionScroll];
 }
 
+bool hasPracticeStep(ActionKind kind) {
+  switch (kind) {
+    case ActionKind::LeftClick:
+    case ActionKind::DoubleClick:
+    case ActionKind::RightClick:
+    case ActionKind::LeftDown:
+    case ActionKind::Wheel:
+      return true;
+    default:
+      return false;
+  }
+}
+
 int actionForPose(const Gestures& gestures, int pose) {
   if (pose == kPoseNone || pose == kPoseOpenHand) return kActionNone;
   for (const ActionInfo& action : kActions) {

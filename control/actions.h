@@ -78,6 +78,9 @@ inline constexpr Gestures kDefaultGestures{0, 1, 2, 3, 4, 2, 0, 0, 0, 0, 0, 0};
 // and Drag and drop and Scroll never share a pose.
 bool gesturesValid(const Gestures& gestures);
 
+// Clicks, drag and scroll: the gestures aimed at a spot, the only ones practice has steps for.
+bool hasPracticeStep(ActionKind kind);
+
 // The action a pose triggers, 0 for none. Scroll is never returned: the engine tells it apart by
 // movement.
 int actionForPose(const Gestures& gestures, int pose);

@@ -259,9 +259,9 @@ TickView MainController::tick(std::int64_t now, bool away) {
   const bool active = app_.gate.enabled() && !app_.practiceActive;
   // A snapshot stamped ahead of this clock counts as young here.
   const bool young = now - view.snapshot.timeMs < kFreshAgeMs;
-  view.flags.circle = active && young && view.snapshot.handPresent && !app_.gate.mousePriorityActive();
-  view.flags.guidance = active && away && young;
-  view.flags.reference = view.settings.GestureReference && active && away;
+  view.flags.showCircle = active && young && view.snapshot.handPresent && !app_.gate.mousePriorityActive();
+  view.flags.showGuidance = active && away && young;
+  view.flags.showReference = view.settings.GestureReference && active && away;
   return view;
 }
 

@@ -15,6 +15,7 @@
 #include "tracking/point.h"
 #include "ui/app_state.h"
 #include "ui/control_table.h"
+#include "ui/overlay_layout.h"
 
 namespace vel {
 
@@ -55,13 +56,6 @@ struct ChoiceLists {
   int cursorFeel = 0;
   int clickWait = 0;
   int distance = 0;
-};
-
-// Which feedback windows show on the desktop this tick.
-struct OverlayFlags {
-  bool circle = false;
-  bool guidance = false;
-  bool reference = false;
 };
 
 // What a tick leaves for the overlays: copies taken under the snapshot lock.

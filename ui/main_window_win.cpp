@@ -168,7 +168,7 @@ void onCreate(WindowsApp& app, HWND window) {
 
   app.hotkeyRegistered = RegisterHotKey(window, kHotkeyId, MOD_CONTROL | MOD_ALT | MOD_NOREPEAT, VK_SPACE) != FALSE;
   app.hook = app.hookThread.start(app.state.gate);
-  const bool overlays = app.overlays.create(app.state.guideImages);
+  const bool overlays = app.overlays.createOverlays(app.state.guideImages);
   app.controller.setSafetyParts({app.hotkeyRegistered, app.hook != nullptr, overlays});
   app.trayAdded = addTrayIcon(window, app.icon);
   WTSRegisterSessionNotification(window, NOTIFY_FOR_THIS_SESSION);
@@ -181,7 +181,7 @@ void onCreate(WindowsApp& app, HWND window) {
 void onDestroy(WindowsApp& app) {
   KillTimer(app.window, kUiTick);
   app.controller.stopActivity();
-  app.overlays.destroy();
+  app.overlays.destroyOverlays();
   app.state.stopThreads();
   app.controller.saveSettings();
   app.hookThread.stop();
@@ -199,8 +199,7 @@ void onTick(WindowsApp& app) {
   const auto now = static_cast<std::int64_t>(GetTickCount64());
   const TickView view = app.controller.tick(now, GetForegroundWindow() != app.window);
   refresh(app);
-  app.overlays.update(view.settings, view.target, view.snapshot, view.flags.circle, view.flags.guidance,
-                      view.settings.gestures, view.flags.reference);
+  app.overlays.updateOverlays(view.settings, view.target, view.snapshot, view.flags, view.settings.gestures, now);
   if (IsWindowVisible(app.window)) InvalidateRect(app.window, nullptr, FALSE);
 }
 

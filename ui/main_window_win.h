@@ -14,7 +14,7 @@
 #include "ui/app_state.h"
 #include "ui/main_controller.h"
 #include "ui/mouse_hook_win.h"
-#include "ui/overlays_win.h"
+#include "ui/overlays.h"
 
 namespace vel {
 

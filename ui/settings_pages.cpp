@@ -21,14 +21,6 @@ bool offersPose(int action, int pose) {
   return std::find(options.begin(), options.end(), pose) != options.end();
 }
 
-// The first action other than Scroll, in catalog order, that holds `pose`.
-int firstHolder(const Gestures& assignments, int pose) {
-  for (const ActionInfo& info : kActions) {
-    if (info.id != kActionScroll && assignments[info.id] == pose) return info.id;
-  }
-  return kActionNone;
-}
-
 }  // namespace
 
 int clickWaitItem(int milliseconds) {
@@ -82,7 +74,7 @@ int displacedAction(const Gestures& assignments, int action, int pose) {
   if (action == kActionScroll) {
     return assignments[kActionDragAndDrop] == pose ? kActionDragAndDrop : kActionNone;
   }
-  const int holder = firstHolder(assignments, pose);
+  const int holder = actionForPose(assignments, pose);
   if (holder == kActionNone && action == kActionDragAndDrop && assignments[kActionScroll] == pose) {
     return kActionScroll;
   }

@@ -509,9 +509,9 @@ TEST(MainController, TickDecidesWhichFeedbackShowsOnTheDesktop) {
     if (c.mouse) rig.app.gate.stampPhysicalEvent(kT0);
     rig.frame(now, 0);
     const TickView view = rig.controller.tick(now, c.away);
-    EXPECT_EQ(view.flags.circle, c.circle);
-    EXPECT_EQ(view.flags.guidance, c.guidance);
-    EXPECT_EQ(view.flags.reference, c.card);
+    EXPECT_EQ(view.flags.showCircle, c.circle);
+    EXPECT_EQ(view.flags.showGuidance, c.guidance);
+    EXPECT_EQ(view.flags.showReference, c.card);
   }
   Rig rig;  // control ends when the camera does
   rig.app.safety = {true, true, true};
