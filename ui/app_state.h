@@ -16,6 +16,7 @@
 #include "camera/tracking_worker.h"
 #include "control/action_sink.h"
 #include "control/input_gate.h"
+#include "ui/filling_circle.h"
 #include "ui/practice.h"
 
 namespace vel {
@@ -67,6 +68,7 @@ struct AppState {
   StartRequest startRequest = StartRequest::None;
   std::int64_t requestTime = 0;
   bool practiceActive = false;
+  CircleAnimation previewCircle;  // the filling circle drawn in the preview; every stop clears it
   std::uint64_t adjustmentCounter = 0;  // only grows, so every adjustment has an id of its own
   SafetyParts safety;
 

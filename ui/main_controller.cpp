@@ -81,6 +81,7 @@ void MainController::stopActivity() {
   app_.gate.setEnabled(false);
   app_.practiceActive = false;
   app_.practice.resetPractice();
+  app_.previewCircle = {};
   std::lock_guard lock(app_.shared.lock);
   app_.shared.settings.adjustmentId = 0;
 }
@@ -207,6 +208,7 @@ void MainController::resolveStartRequest(std::int64_t now) {
           areaSizeInPreview(preview, effectiveMovementArea(s, frame->width, frame->height));
       app_.practice.startPractice(now, area.width, area.height, s.gestures);
       app_.practiceActive = true;
+      app_.previewCircle = {};
     } else if (app_.safety.complete() && !app_.practiceActive) {
       app_.gate.setEnabled(true);
     }
