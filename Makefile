@@ -77,16 +77,13 @@ check: test models build/asan/build.ninja build/tsan/build.ninja
 	  build/asan/velmora_tests --gtest_filter=-ControlProperty.* || status=1; \
 	TSAN_OPTIONS="halt_on_error=1 suppressions=$(CURDIR)/tools/tsan.supp" tools/run-suite.sh tsan build/tsan/velmora_tests || status=1; \
 	VEL_CHECK=1 tools/run-suite.sh property build/host/velmora_tests --gtest_filter=ControlProperty.* || status=1; \
+	VEL_CHECK=1 tools/run-suite.sh smoke-without-models $(PYTHON) -m unittest -v \
+	  tests.modes.test_modes.SmokeTestWithoutModels || status=1; \
 	awk '{p+=$$1; f+=$$2} END {printf "%d passed, %d failed\n", p, f}' build/logs/summary; \
 	exit $$status
 
 # dist/Velmora is the folder that ships (the modes suite runs it); `make dist` also packs it.
 dist-folder: win64
-# PNGs of the feedback overlays at 96 and 144 DPI, made under Wine, into build/screenshots/.
-screenshots: win64
-	@rm -rf build/screenshots
-	@tools/wine-run.sh --timeout 300 build/win64/velmora-screenshots.exe "Z:$(CURDIR)/build/screenshots"
-
 	@rm -rf dist && mkdir -p dist/Velmora/models dist/Velmora/assets
 	@cp build/win64/Velmora.exe build/win64/onnxruntime.dll dist/Velmora/
 	@cp build/models/palm.onnx build/models/hand.onnx dist/Velmora/models/
@@ -95,6 +92,11 @@ screenshots: win64
 dist: dist-folder
 	@cd dist && zip -qr Velmora.zip Velmora
 	@echo "dist/Velmora and dist/Velmora.zip"
+
+# PNGs of the feedback overlays at 96 and 144 DPI, made under Wine, into build/screenshots/.
+screenshots: win64
+	@rm -rf build/screenshots
+	@tools/wine-run.sh --timeout 300 build/win64/velmora-screenshots.exe "Z:$(CURDIR)/build/screenshots"
 
 # With a display the program opens there; headless it runs on a private display for a few seconds
 # and leaves a screenshot of its window.

@@ -11,6 +11,7 @@
 #include "control/windows_sink.h"
 #include "ui/main_paint_win.h"
 #include "ui/settings_pages.h"
+#include "ui/smoke_test_win.h"
 #include "ui/tray_win.h"
 
 namespace vel {
@@ -120,18 +121,23 @@ void applyView(const WindowsApp& app, const ControlView& view) {
   }
 }
 
-void refresh(const WindowsApp& app) { applyView(app, app.controller.controlView()); }
 
 // After a command: the controls, the whole window, and the owner-drawn parts that show the page
 // or the gesture assignments, which a window-wide invalidation does not reach.
 void redrawAfterCommand(const WindowsApp& app, int focus) {
-  refresh(app);
+  refreshControls(app);
   InvalidateRect(app.window, nullptr, FALSE);
   for (const int id : {kIdGeneralTab, kIdGesturesTab, kIdOption1, kIdOption1 + 1, kIdOption1 + 2}) {
     InvalidateRect(control(app, id), nullptr, FALSE);
   }
   if (focus != 0) SetFocus(control(app, focus));
 }
+
+}  // namespace
+
+void refreshControls(const WindowsApp& app) { applyView(app, app.controller.controlView()); }
+
+namespace {
 
 void applyDpi(WindowsApp& app, int windowDpi) {
   MONITORINFO monitor{};
@@ -162,7 +168,7 @@ void onCreate(WindowsApp& app, HWND window) {
   app.font = uiFont(app.dpi);
   createControls(app);
   app.controller.showPage(kPageHome);
-  refresh(app);
+  refreshControls(app);
   fillChoices(app, app.controller.prepareChoices());
   applyDpi(app, static_cast<int>(GetDpiForWindow(window)));
 
@@ -173,7 +179,7 @@ void onCreate(WindowsApp& app, HWND window) {
   app.trayAdded = addTrayIcon(window, app.icon);
   WTSRegisterSessionNotification(window, NOTIFY_FOR_THIS_SESSION);
   SetTimer(window, kUiTick, kUiTickMs, nullptr);
-  refresh(app);
+  refreshControls(app);
   if (!app.smokeReport.empty()) app.smokeStart = GetTickCount64();
   app.state.startThreads(app.makeProvider);
 }
@@ -198,9 +204,13 @@ void onDestroy(WindowsApp& app) {
 void onTick(WindowsApp& app) {
   const auto now = static_cast<std::int64_t>(GetTickCount64());
   const TickView view = app.controller.tick(now, GetForegroundWindow() != app.window);
-  refresh(app);
+  refreshControls(app);
   app.overlays.updateOverlays(view.settings, view.target, view.snapshot, view.flags, view.settings.gestures, now);
-  if (IsWindowVisible(app.window)) InvalidateRect(app.window, nullptr, FALSE);
+  if (!app.smokeReport.empty()) {
+    smokeTestTick(app, now);
+  } else if (IsWindowVisible(app.window)) {
+    InvalidateRect(app.window, nullptr, FALSE);
+  }
 }
 
 void restore(const WindowsApp& app) {

@@ -55,4 +55,7 @@ extern std::atomic<WindowsApp*> theApp;
 
 LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
+// Brings the controls' texts, visibility and enables up to date with the controller.
+void refreshControls(const WindowsApp& app);
+
 }  // namespace vel

@@ -2,6 +2,7 @@
 All runs share one Wine session (a batch file), since each Wine start costs about a second."""
 import json
 import math
+import os
 import re
 import shutil
 import subprocess
@@ -68,7 +69,8 @@ class SelfTestModes(unittest.TestCase):
         runs = {"diagnostics": (exe, "--diagnostics"), "no_models": (bare / "Velmora.exe", "--diagnostics"),
                 "hands": (exe, "--test-image", data / "hands.jpg"), "poses": (exe, "--test-image", work / "poses.tif"),
                 "missing": (exe, "--test-image", work / "absent.png"),
-                "white": (exe, "--test-image", work / "white.png"), "camera": (exe, "--camera-test")}
+                "white": (exe, "--test-image", work / "white.png"), "camera": (exe, "--camera-test"),
+                "smoke": (exe, "--smoke-test")}
         batch = ["@echo off"]
         for name, words in runs.items():
             words = [*words, work / f"{name}.txt"]
@@ -132,6 +134,58 @@ class SelfTestModes(unittest.TestCase):
 
     def test_camera_test_without_a_camera_fails(self):
         self.assertEqual(self.result("camera", 2), "ERROR: No camera detected\nResult: FAIL\n")
+
+    def test_smoke_test_passes(self):
+        report = self.result("smoke", 0)
+        numbers = [int(n) for n in re.findall(r"^(?:Working set bytes|Peak working set bytes|Model startup wait ms): "
+                                              r"(\d+)$", report, re.M)]
+        self.assertEqual(report, SMOKE_REPORT.format(*numbers))
+        working_set, peak, wait = numbers
+        self.assertLessEqual(working_set, peak)
+        self.assertLess(wait, 60000)
+
+
+# The smoke report of a complete folder, numbers aside (working set, peak, model start-up wait).
+SMOKE_REPORT = """Native window created: yes
+Local models initialized: 1
+Camera off: 1
+Desktop control off: 1
+Start control available without preview: 1
+Pause hotkey registered: 1
+Physical mouse hook registered: 1
+Working set bytes: {0}
+Peak working set bytes: {1}
+Home (automatic) visible controls: 3
+General (automatic) visible controls: 10
+Gestures (automatic) visible controls: 9
+Home (fixed) visible controls: 3
+General (fixed) visible controls: 11
+Gestures (fixed) visible controls: 9
+Page visibility and hidden settings: 1
+All visible controls within client bounds on all pages: 1
+All gesture image sheets decoded: 1 (4 sheets, 6 assignable poses)
+Inline practice with no learning windows: 1
+Gesture catalog valid: 1
+Transparent filling circle and guidance created (no toolbar): 1
+Model startup wait ms: {2}
+Result: PASS
+"""
+
+
+@unittest.skipUnless(os.environ.get("VEL_CHECK"), "waits 60 s for models that never load: make check")
+class SmokeTestWithoutModels(unittest.TestCase):
+    def test_fails_after_the_model_wait_with_the_tracker_error(self):
+        with tempfile.TemporaryDirectory(prefix="velmora-smoke-") as folder:
+            bare = Path(folder)
+            shutil.copytree(DIST, bare / "Velmora", ignore=shutil.ignore_patterns("*.onnx"))
+            report = bare / "smoke.txt"
+            wine = subprocess.run([ROOT / "tools" / "wine-run.sh", "--timeout", "200", bare / "Velmora" / "Velmora.exe",
+                                   "--smoke-test", wine_path(report)], capture_output=True, text=True, check=False)
+            self.assertEqual(wine.returncode, 2, wine.stdout + wine.stderr)
+            text = report.read_text()
+            self.assertIn("\nLocal models initialized: 0\n", text)
+            self.assertGreaterEqual(int(re.search(r"wait ms: (\d+)", text).group(1)), 60000)
+            self.assertRegex(text, r"\nApp error: Tracker unavailable: [^\n]+\nResult: FAIL\n$")
 
 
 if __name__ == "__main__":
