@@ -28,7 +28,12 @@ TEST(PracticeScene, TargetsFollowerMarkAndHoldByState) {
          s.targetIndex = 1, s.result = PracticeResult::Hit, s.resultTime = 49'650;
          s.resultShownUntil = s.successPauseUntil = 50'750;
        }, L"399,199 26+0.5 | 0.4"},
-      {"hit shown no more", [](PracticeState& s) { s.targetIndex = 1, s.result = PracticeResult::Hit; },
+      {"hit played out", [](PracticeState& s) {
+         s.result = PracticeResult::Hit, s.resultTime = 49'000, s.resultShownUntil = s.successPauseUntil = 50'001;
+       }, L"399,199 26+1 | 0.4"},
+      {"hit shown no more", [](PracticeState& s) {
+         s.targetIndex = 1, s.result = PracticeResult::Hit, s.resultShownUntil = 50'000;
+       },
        L"358,225 26 | • 26 | 0.4"},
       {"resting", [](PracticeState& s) { s.stepIndex = 1, s.restProgress = 0.7f; }, L"399,199 26~ | 0.7"},
       {"rested", [](PracticeState& s) { s.stepIndex = 1, s.restProgress = 1.0f; }, L"399,199 26~ | 1 done"},
