@@ -4,6 +4,8 @@ SHELL := /bin/bash
 PYTHON := /usr/bin/python3
 HANDS := third_party/node_modules/@mediapipe/hands
 CMAKE_COMMON := -G Ninja -Wno-dev
+# Wine at 144 DPI, on a screen where the scaled 800 × 720 window fits without shrinking.
+HIDPI := VEL_DPI=144 VEL_SCREEN_SIZE=2560x1600
 
 .PHONY: all setup host win64 test check bench soak run dist dist-folder clean models guide-images screenshots
 all: host win64
@@ -38,11 +40,13 @@ host: models guide-images build/host/build.ninja
 win64: models guide-images build/win64/build.ninja
 	@cmake --build build/win64
 
-# Timings of the tracking pipeline on the test photos (figures only, no pass/fail).
+# Timings of the tracking pipeline on the test photos, and of the program's UI thread at 96 and
+# 144 DPI (figures only, no pass/fail).
 bench: host win64
 	@build/host/velmora-bench
 	@build/host/velmora-worker-bench
 	@tools/wine-run.sh --timeout 300 build/win64/velmora-program-bench.exe 60
+	@$(HIDPI) tools/wine-run.sh --timeout 300 build/win64/velmora-program-bench.exe 20
 
 # Ten minutes of hand control with changing poses: memory, handles and GDI objects each minute.
 soak: win64
@@ -64,6 +68,8 @@ test: host dist-folder
 	  --gtest_filter=-ProgramTest.* || status=1; \
 	tools/run-suite.sh program tools/wine-run.sh --timeout 600 build/win64/velmora_win_tests.exe \
 	  --gtest_filter=ProgramTest.* || status=1; \
+	$(HIDPI) tools/run-suite.sh program-144dpi tools/wine-run.sh --timeout 300 build/win64/velmora_win_tests.exe \
+	  --gtest_filter=ProgramTest.Paint* || status=1; \
 	tools/run-suite.sh modes $(PYTHON) -m unittest discover -v -s tests/modes -t . || status=1; \
 	awk '{p+=$$1; f+=$$2} END {printf "%d passed, %d failed\n", p, f}' build/logs/summary; \
 	exit $$status
@@ -88,6 +94,13 @@ dist-folder: win64
 	@cp build/win64/Velmora.exe build/win64/onnxruntime.dll dist/Velmora/
 	@cp build/models/palm.onnx build/models/hand.onnx dist/Velmora/models/
 	@if [ -d build/assets ]; then cp build/assets/*.png dist/Velmora/assets/; fi
+
+# PNGs of the main window and the feedback overlays at 96 and 144 DPI, made under Wine, into
+# build/screenshots/.
+screenshots: win64
+	@rm -rf build/screenshots
+	@tools/wine-run.sh --timeout 300 build/win64/velmora-screenshots.exe "Z:$(CURDIR)/build/screenshots"
+	@$(HIDPI) tools/wine-run.sh --timeout 300 build/win64/velmora-screenshots.exe "Z:$(CURDIR)/build/screenshots"
 
 dist: dist-folder
 	@cd dist && zip -qr Velmora.zip Velmora

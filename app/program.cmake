@@ -12,8 +12,10 @@ target_compile_definitions(velmora-program-bench PRIVATE VEL_TESTDATA=L"Z:${VEL_
 if(MINGW)
   target_link_options(velmora-program-bench PRIVATE -municode)
 endif()
-# velmora-screenshots.exe [DIR]: PNGs of the feedback overlays under Wine (make screenshots).
+# velmora-screenshots.exe [DIR]: PNGs of the main window and the overlays under Wine (make screenshots).
 vel_program(velmora-screenshots tools/screenshots_win.cpp)
+target_link_libraries(velmora-screenshots PRIVATE GTest::gtest)
+target_compile_definitions(velmora-screenshots PRIVATE VEL_TESTDATA=L"Z:${VEL_TESTDATA}")
 if(MINGW)
   target_link_options(velmora-screenshots PRIVATE -municode)
 endif()

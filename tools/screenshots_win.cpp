@@ -1,5 +1,6 @@
-// velmora-screenshots.exe [DIR]: PNGs of the feedback overlays over a stand-in desktop, at system
-// DPI scales 1 and 1.5, written into DIR (`make screenshots` gives build/screenshots).
+// velmora-screenshots.exe [DIR]: PNGs of the main window as the interactive program shows it with
+// a camera replaying a photo, and of the feedback overlays over a stand-in desktop, at the system
+// DPI, written into DIR (`make screenshots` runs it at 96 and 144 DPI into build/screenshots).
 #include <windows.h>
 
 #include <objbase.h>
@@ -11,9 +12,10 @@
 #include <string>
 #include <vector>
 
-#include "app/exe_dir.h"
 #include "camera/hresult.h"
 #include "control/poses.h"
+#include "control/reach_adjustment.h"
+#include "tests/win/program_harness.h"
 #include "ui/gdi_draw.h"
 #include "ui/overlays.h"
 
@@ -24,22 +26,10 @@ using Microsoft::WRL::ComPtr;
 
 // What the screen shows in `rect`, as an opaque PNG written with WIC.
 void writeScreenPng(const RECT& rect, const std::filesystem::path& path) {
-  const int width = rect.right - rect.left;
-  const int height = rect.bottom - rect.top;
-  BITMAPINFO info{};
-  info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-  std::vector<std::uint32_t> pixels(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
-  const HDC screen = GetDC(nullptr);
-  const HDC memory = CreateCompatibleDC(screen);
-  const HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
-  const HGDIOBJ old = SelectObject(memory, bitmap);
-  BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
-  SelectObject(memory, old);
-  GetDIBits(memory, bitmap, 0, static_cast<UINT>(height), pixels.data(), &info, DIB_RGB_COLORS);
-  DeleteObject(bitmap);
-  DeleteDC(memory);
-  ReleaseDC(nullptr, screen);
-  for (std::uint32_t& pixel : pixels) pixel |= 0xFF000000u;
+  ScreenPixels shot = captureScreen(rect);
+  for (std::uint32_t& pixel : shot.pixels) pixel |= 0xFF000000u;
+  const int width = shot.width;
+  const int height = shot.height;
 
   ComPtr<IWICImagingFactory> factory;
   checkHr(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&factory)),
@@ -59,7 +49,7 @@ void writeScreenPng(const RECT& rect, const std::filesystem::path& path) {
   if (format != GUID_WICPixelFormat32bppBGRA) checkHr(WINCODEC_ERR_UNSUPPORTEDPIXELFORMAT, "Set PNG pixel format");
   const UINT stride = static_cast<UINT>(width) * 4u;
   checkHr(frame->WritePixels(static_cast<UINT>(height), stride, stride * static_cast<UINT>(height),
-                             reinterpret_cast<BYTE*>(pixels.data())),
+                             reinterpret_cast<BYTE*>(shot.pixels.data())),
           "Write PNG pixels");
   checkHr(frame->Commit(), "Finish PNG frame");
   checkHr(encoder->Commit(), "Finish PNG");
@@ -91,8 +81,8 @@ class Shooter {
  public:
   Shooter(std::filesystem::path folder, int dpi) : folder_(std::move(folder)), dpi_(dpi) {}
 
-  // Lets the windows paint, then saves `box` grown by `margin` on every side.
-  void shoot(const char* name, RECT box, int margin) const {
+  // Lets the windows of this thread paint, then saves `box` grown by `margin` on every side.
+  void shoot(const char* name, RECT box, int margin = 0) const {
     for (int i = 0; i < 5; ++i) {
       MSG message;
       while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
@@ -159,8 +149,63 @@ void shootOverlays(OverlaySet& overlays, const Shooter& shooter, float scale, in
   overlays.updateOverlays(geometry, target, snapshot, {}, gestures, now += 33);
 }
 
+// The program's window on its way through a session: camera off, the camera on with a pointing
+// hand, practice, the movement-area measurement, then both settings pages with a notice.
+void shootMainWindow(const Shooter& shooter) {
+  std::filesystem::remove(exeDir() / "settings.ini");
+  test::ProgramRun run(test::posePhotos({"one.png"}));
+  run.run([&](test::ProgramRun& r) {
+    const auto settle = [] { Sleep(150); };  // a few UI ticks, each with a paint
+    const auto window = [&] {
+      RECT rect{};
+      GetWindowRect(r.window, &rect);
+      return rect;
+    };
+    settle();
+    shooter.shoot("main-camera-off", window());
+
+    r.command(kIdCheckCamera);
+    test::waitFor([&] {
+      const ControlOutput s = r.snapshot();
+      return s.pointerActive && s.landmarks.has_value();
+    });
+    settle();
+    shooter.shoot("main-camera", window());
+
+    r.command(kIdPractice);
+    test::waitFor([&] { return r.text(kIdPractice) == L"Finish practice" && r.snapshot().progress > 0.4f; });
+    shooter.shoot("main-practice", window());
+
+    r.command(kIdPractice);
+    r.command(kIdSetArea);
+    test::waitFor([&] { return r.snapshot().adjustment.progress > 0.5f; });
+    shooter.shoot("main-adjusting", window());
+
+    r.command(kIdSettings);
+    test::waitFor([&] { return r.text(kIdSettings) == L"Done"; });
+    {
+      // No command leaves a notice on this page; the one an adjustment ends with shows where it goes.
+      std::lock_guard lock(r.app().state.shared.lock);
+      r.app().state.shared.notice = kAdjustmentSaved;
+      r.app().state.shared.noticeUntil = test::tickNow() + 8000;
+    }
+    settle();
+    shooter.shoot("main-general", window());
+
+    r.command(kIdGesturesTab);
+    r.command(kIdRestoreDefaults);
+    settle();
+    shooter.shoot("main-gestures", window());
+  });
+  std::filesystem::remove(exeDir() / "settings.ini");
+}
+
 int run(const std::filesystem::path& folder) {
   std::filesystem::create_directories(folder);
+  const int dpi = static_cast<int>(GetDpiForSystem());
+  const Shooter shooter(folder, dpi);
+  shootMainWindow(shooter);
+
   GuideImageSet images;
   if (!loadGuideImages(images, exeDir() / "assets")) {
     std::fprintf(stderr, "The guide sheets did not load from %s\n", (exeDir() / "assets").string().c_str());
@@ -174,8 +219,7 @@ int run(const std::filesystem::path& folder) {
     std::fprintf(stderr, "The windows could not be created\n");
     return 1;
   }
-  shootOverlays(overlays, Shooter(folder, 96), 1.0f, width, height);
-  shootOverlays(overlays, Shooter(folder, 144), 1.5f, width, height);
+  shootOverlays(overlays, shooter, static_cast<float>(dpi) / 96.0f, width, height);
   overlays.destroyOverlays();
   DestroyWindow(desktop);
   return 0;
@@ -185,13 +229,13 @@ int run(const std::filesystem::path& folder) {
 }  // namespace vel
 
 int wmain(int argc, wchar_t** argv) {
-  if (FAILED(CoInitializeEx(nullptr, COINIT_MULTITHREADED))) return 1;
+  if (!vel::prepareProcess()) return 1;
   int status = 1;
   try {
     status = vel::run(argc > 1 ? std::filesystem::path(argv[1]) : vel::exeDir() / "screenshots");
   } catch (const std::exception& error) {
     std::fprintf(stderr, "%s\n", error.what());
   }
-  CoUninitialize();
+  vel::releaseProcess();
   return status;
 }

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Runs one Windows program under Wine on a private Xvfb display, with a private prefix kept
 # under build/ and reused.
-# Usage: tools/wine-run.sh [--timeout SECONDS] [--here] [--screenshot SECONDS FILE.png] PROGRAM.exe [ARGS...]
+# Usage: [VEL_DPI=144] [VEL_SCREEN_SIZE=WxH] tools/wine-run.sh [--timeout SECONDS] [--here] [--screenshot SECONDS FILE.png] PROGRAM.exe [ARGS...]
 #   --timeout     ends the program after SECONDS (default 600; 0: never)
 #   --here        uses the caller's DISPLAY instead of a private Xvfb
 #   --screenshot  after SECONDS saves the window titled "Velmora — Touchless desktop control" (or the
@@ -23,8 +23,15 @@ while [ $# -gt 0 ]; do
 done
 [ $# -ge 1 ] || { echo "usage: $0 [--timeout SECONDS] [--here] [--screenshot SECONDS FILE.png] PROGRAM.exe [ARGS...]" >&2; exit 64; }
 
-# VEL_WINEPREFIX lets parallel runs keep apart: each prefix has its own wineserver.
-export WINEPREFIX=${VEL_WINEPREFIX:-$root/build/wineprefix}
+# VEL_WINEPREFIX lets parallel runs keep apart: each prefix has its own wineserver. VEL_DPI (e.g.
+# 144) runs in a prefix of its own whose system DPI is that; give it a VEL_SCREEN_SIZE on which an
+# 800 × 720 client scaled by it fits, or the window scales down to its monitor.
+dpi=${VEL_DPI:-96}
+if [ "$dpi" = 96 ]; then
+  export WINEPREFIX=${VEL_WINEPREFIX:-$root/build/wineprefix}
+else
+  export WINEPREFIX=${VEL_WINEPREFIX:-$root/build/wineprefix-$dpi}
+fi
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="   # no Mono/Gecko install prompts in a fresh prefix
 
@@ -60,6 +67,7 @@ mkdir -p "$root/build"
     wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
     # Wine's own fonts are not found unless copied; DejaVu Sans stands in for Segoe UI and has "✓".
     wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'Segoe UI' /d 'DejaVu Sans' /f >/dev/null 2>&1
+    [ "$dpi" = 96 ] || wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1
     cp /usr/share/wine/fonts/*.ttf /usr/share/fonts/truetype/dejavu/DejaVuSans*.ttf "$WINEPREFIX/drive_c/windows/Fonts/"
     wineserver -w
     touch "$WINEPREFIX/.velmora-ready"

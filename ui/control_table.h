@@ -56,6 +56,10 @@ struct ControlRow {
   int x, y, width, height;  // 96-DPI client units; a list's height includes its drop-down
 };
 
+inline bool isDropList(const ControlRow& row) {
+  return row.kind == ControlKind::DropList || row.kind == ControlKind::ScrollDropList;
+}
+
 inline constexpr std::array<ControlRow, 20> kControls{{
     {kIdStart, ControlKind::Button, L"Start control", kPageHome, 24, 416, 368, 46},
     {kIdPractice, ControlKind::Button, L"Practice", kPageHome, 408, 416, 368, 46},

@@ -20,10 +20,15 @@ void drawLabel(HDC dc, std::wstring_view text, const Box& box, int height, int w
 void fillBox(HDC dc, const Box& box, Rgb colour);
 // A rounded rectangle covering exactly `box`, without outline.
 void fillRoundBox(HDC dc, const Box& box, int corner, Rgb colour);
+void fillRoundBoxes(HDC dc, std::span<const Box> boxes, int corner, Rgb colour);
 void fillPolygon(HDC dc, std::span<const IntPoint> points, Rgb colour);
 // A hollow circle around (x, y); the pen is centred on the radius.
 void strokeCircle(HDC dc, int x, int y, int radius, int penWidth, Rgb colour);
 void strokePolyline(HDC dc, std::span<const IntPoint> points, int penWidth, Rgb colour);
+// Separate lines with one pen: points 0 to 1, 2 to 3, and so on.
+void strokeSegments(HDC dc, std::span<const IntPoint> ends, int penWidth, Rgb colour);
+// A hollow rectangle in a dotted line one pixel wide.
+void strokeDottedBox(HDC dc, const Box& box, Rgb colour);
 
 // A WM_PAINT drawn off-screen into a bitmap of the client's size and copied to the window in one
 // BitBlt when the buffer goes, so nothing flickers.

@@ -7,7 +7,7 @@
 namespace vel {
 namespace {
 
-// Longest point list drawn: the progress ring's 65 points.
+// Longest point list drawn: the progress ring's 65 points (the hand's 21 bones take 42).
 constexpr std::size_t kMaxPoints = 72;
 
 // Converts to GDI points without allocating; longer lists are cut.
@@ -62,11 +62,13 @@ void fillBox(HDC dc, const Box& box, Rgb colour) {
   DeleteObject(brush);
 }
 
-void fillRoundBox(HDC dc, const Box& box, int corner, Rgb colour) {
+void fillRoundBox(HDC dc, const Box& box, int corner, Rgb colour) { fillRoundBoxes(dc, {&box, 1}, corner, colour); }
+
+void fillRoundBoxes(HDC dc, std::span<const Box> boxes, int corner, Rgb colour) {
   // A hairline in the fill colour ends the shape on the box's edge; with a null pen, GDI versions
   // disagree on whether the last row and column are filled.
   ShapeTools tools(dc, CreatePen(PS_SOLID, 0, colorRef(colour)), CreateSolidBrush(colorRef(colour)));
-  RoundRect(dc, box.left, box.top, box.right, box.bottom, corner, corner);
+  for (const Box& box : boxes) RoundRect(dc, box.left, box.top, box.right, box.bottom, corner, corner);
 }
 
 void fillPolygon(HDC dc, std::span<const IntPoint> points, Rgb colour) {
@@ -86,6 +88,22 @@ void strokePolyline(HDC dc, std::span<const IntPoint> points, int penWidth, Rgb 
   const int n = gdiPoints(points, gdi);
   ShapeTools tools(dc, CreatePen(PS_SOLID, penWidth, colorRef(colour)), nullptr);
   Polyline(dc, gdi.data(), n);
+}
+
+void strokeSegments(HDC dc, std::span<const IntPoint> ends, int penWidth, Rgb colour) {
+  std::array<POINT, kMaxPoints> gdi;
+  const int n = gdiPoints(ends, gdi);
+  std::array<DWORD, kMaxPoints / 2> counts;
+  counts.fill(2);
+  ShapeTools tools(dc, CreatePen(PS_SOLID, penWidth, colorRef(colour)), nullptr);
+  PolyPolyline(dc, gdi.data(), counts.data(), static_cast<DWORD>(n / 2));
+}
+
+void strokeDottedBox(HDC dc, const Box& box, Rgb colour) {
+  // A zero width keeps the pen one pixel wide under any world transform: a wider one would draw
+  // solid, and a geometric dotted pen costs more than the rest of the preview.
+  ShapeTools tools(dc, CreatePen(PS_DOT, 0, colorRef(colour)), nullptr);
+  Rectangle(dc, box.left, box.top, box.right, box.bottom);
 }
 
 PaintBuffer::PaintBuffer(HWND window) : window_(window) {

@@ -40,10 +40,6 @@ HFONT uiFont(int dpi) {
 
 HWND control(const WindowsApp& app, int id) { return GetDlgItem(app.window, id); }
 
-bool isList(const ControlRow& row) {
-  return row.kind == ControlKind::DropList || row.kind == ControlKind::ScrollDropList;
-}
-
 const ControlRow* rowOf(int id) {
   for (const ControlRow& row : kControls) {
     if (row.id == id) return &row;
@@ -68,7 +64,7 @@ DWORD controlStyle(ControlKind kind) {
 void createControls(const WindowsApp& app) {
   const auto instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(app.window, GWLP_HINSTANCE));
   for (const ControlRow& row : kControls) {
-    HWND child = CreateWindowExW(0, isList(row) ? WC_COMBOBOXW : WC_BUTTONW, row.text,
+    HWND child = CreateWindowExW(0, isDropList(row) ? WC_COMBOBOXW : WC_BUTTONW, row.text,
                                  controlStyle(row.kind) | WS_CHILD | WS_TABSTOP, scaled(row.x, app.dpi),
                                  scaled(row.y, app.dpi), scaled(row.width, app.dpi), scaled(row.height, app.dpi),
                                  app.window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(row.id)), instance, nullptr);
@@ -235,7 +231,7 @@ void onCommand(WindowsApp& app, int id, int code) {
   const ControlRow* row = rowOf(id);
   Notification notification = Notification::Clicked;
   int value = 0;
-  if (row != nullptr && isList(*row)) {
+  if (row != nullptr && isDropList(*row)) {
     if (code == CBN_DROPDOWN) {
       notification = Notification::DropDown;
     } else if (code == CBN_SELCHANGE) {
@@ -271,9 +267,15 @@ LRESULT onMessage(WindowsApp& app, HWND window, UINT message, WPARAM wParam, LPA
     case WM_PAINT:
       paintMainWindow(app);
       return 0;
-    case WM_DRAWITEM:
-      drawOwnerButton(app, *reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+    case WM_DRAWITEM: {
+      const auto& item = *reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+      if (isOptionCard(static_cast<int>(item.CtlID))) {
+        drawOptionCard(app, item);
+      } else {
+        drawOwnerButton(app, item);
+      }
       return TRUE;
+    }
     case WM_ERASEBKGND:
       return 1;  // painting is double-buffered
     case WM_CTLCOLORBTN:

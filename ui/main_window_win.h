@@ -13,6 +13,7 @@
 #include "app/profile_store.h"
 #include "ui/app_state.h"
 #include "ui/main_controller.h"
+#include "ui/main_paint_win.h"
 #include "ui/mouse_hook_win.h"
 #include "ui/overlays.h"
 
@@ -43,6 +44,7 @@ struct WindowsApp {
   bool hotkeyRegistered = false;
   bool trayAdded = false;
   OverlaySet overlays;
+  PaintCache paintCache;
 
   // "--smoke-test": the report path (empty otherwise), its start and the process exit code.
   std::wstring smokeReport;

@@ -7,7 +7,8 @@ list(APPEND VEL_CORE_SOURCES
   ui/gesture_tiles.cpp
   ui/hand_skeleton.cpp
   ui/status_text.cpp
-  ui/option_card.cpp)
+  ui/option_card.cpp
+  ui/practice_scene.cpp)
 list(APPEND VEL_WIN_SOURCES ui/gdi_draw_win.cpp ui/feedback_draw_win.cpp ui/overlays_win.cpp)
 list(APPEND VEL_WIN_SOURCES ui/main_window_win.cpp ui/main_paint_win.cpp ui/mouse_hook_win.cpp ui/tray_win.cpp
   ui/smoke_test_win.cpp)

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/exe_dir.h"
+#include "tests/win/gdi_objects.h"
 #include "ui/feedback_draw.h"
 #include "ui/overlay_layout.h"
 
@@ -136,17 +137,6 @@ TEST_F(FeedbackTiles, StayOnTheirCardAndFrameTheHighlightedPose) {
   EXPECT_EQ(canvas.at(18, 80), 0xFFFFFFu) << "no frame on the first tile";
 }
 
-// GetGuiResources is a stub under Wine (it returns 0); there the objects in use are counted as
-// the room left in the handle table, with the sign turned.
-long gdiObjectsInUse() {
-  if (const DWORD count = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS)) return static_cast<long>(count);
-  std::vector<HGDIOBJ> made;
-  made.reserve(70000);
-  for (HGDIOBJ brush; made.size() < 200000 && (brush = CreateSolidBrush(0));) made.push_back(brush);
-  for (const HGDIOBJ brush : made) DeleteObject(brush);
-  return -static_cast<long>(made.size());
-}
-
 TEST_F(FeedbackTiles, ThousandDrawsLeaveNoGdiObjectBehind) {
   Canvas canvas(800, 200, 1.5f);
   const auto draw = [&](int times) {
@@ -157,9 +147,9 @@ TEST_F(FeedbackTiles, ThousandDrawsLeaveNoGdiObjectBehind) {
     }
   };
   draw(10);
-  const long afterTen = gdiObjectsInUse();
+  const long afterTen = test::gdiObjectsInUse();
   draw(990);
-  EXPECT_EQ(gdiObjectsInUse(), afterTen);
+  EXPECT_EQ(test::gdiObjectsInUse(), afterTen);
 }
 
 }  // namespace

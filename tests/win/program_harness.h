@@ -23,6 +23,7 @@
 #include "camera/image_file.h"
 #include "camera/replay_camera.h"
 #include "control/windows_sink.h"
+#include "tools/screen_capture_win.h"
 #include "tests/support/paths.h"
 #include "ui/main_window_win.h"
 
@@ -92,13 +93,13 @@ class MouseWatch {
   MouseWatch() {
     std::promise<void> ready;
     auto installed = ready.get_future();
-    thread_ = std::thread([this](std::promise<void> ready) {
+    thread_ = std::thread([this](std::promise<void> started) {
       threadId_ = GetCurrentThreadId();
       active_ = this;
       MSG message;
       PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE);
       HHOOK hook = SetWindowsHookExW(WH_MOUSE_LL, proc, GetModuleHandleW(nullptr), 0);
-      ready.set_value();
+      started.set_value();
       while (GetMessageW(&message, nullptr, 0, 0) > 0) DispatchMessageW(&message);
       UnhookWindowsHookEx(hook);
       active_ = nullptr;
@@ -155,7 +156,7 @@ class ClickTarget {
   ClickTarget() {
     std::promise<void> ready;
     auto created = ready.get_future();
-    thread_ = std::thread([this](std::promise<void> ready) {
+    thread_ = std::thread([this](std::promise<void> started) {
       WNDCLASSW windowClass{};
       windowClass.lpfnWndProc = proc;
       windowClass.hInstance = GetModuleHandleW(nullptr);
@@ -166,7 +167,7 @@ class ClickTarget {
                                 GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), nullptr, nullptr,
                                 windowClass.hInstance, this);
       SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-      ready.set_value();
+      started.set_value();
       MSG message;
       while (GetMessageW(&message, nullptr, 0, 0) > 0) DispatchMessageW(&message);
     }, std::move(ready));
@@ -240,6 +241,10 @@ class ProgramRun {
     wchar_t text[160] = {};
     GetWindowTextW(GetDlgItem(window, id), text, 160);
     return text;
+  }
+  ControlOutput snapshot() const {
+    std::lock_guard lock(app().state.shared.lock);
+    return app().state.shared.output;
   }
   std::wstring appError() const {
     std::lock_guard lock(app().state.shared.lock);

@@ -1,6 +1,7 @@
 // The interactive program end to end under Wine: a replayed photo through tracker, engine, gate
-// and SendInput to a window of the test; the physical mouse, the safety shortcut and a stalled
-// camera against hand control.
+// and SendInput to a window of the test; what its window shows of the camera and the hand, and its
+// layout at 144 DPI; the physical mouse, the safety shortcut and a stalled camera against hand
+// control.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -8,6 +9,7 @@
 #include <cstdio>
 
 #include "control/hand_provider.h"
+#include "ui/preview_geometry.h"
 #include "tests/support/temp_dir.h"
 #include "tests/win/program_harness.h"
 
@@ -213,6 +215,110 @@ TEST_F(ProgramTest, ClosingSavesTheSettingsAndABlockedFileNeverStopsTheProgram) 
   EXPECT_EQ(third.run([&](ProgramRun& r) { EXPECT_TRUE(mirror(r)); }), 0);  // unreadable: the defaults
   CloseHandle(lock);
   EXPECT_EQ(readFile(locked / "settings.ini"), mirrorOff);
+}
+
+// A 96-DPI unit as a pixel of `shot`, a client area whose 800 units are as wide as it is.
+int devicePixel(const ScreenPixels& shot, double unit) {
+  return static_cast<int>(std::lround(unit * shot.width / 800.0));
+}
+
+TEST_F(ProgramTest, PaintPutsTheCameraImageAndTheHandWhereThePreviewGeometrySays) {
+  // Red on the left half, blue on the right: colours nothing else in the window uses.
+  constexpr std::uint32_t kRed = 0xFF0000, kBlue = 0x0000FF;
+  Frame halves{640, 480, 0, 0, std::vector<std::uint8_t>(640 * 480 * 4)};
+  for (std::size_t i = 0; i < halves.pixels.size(); i += 4) halves.pixels[i + ((i / 4) % 640 < 320 ? 2 : 0)] = 255;
+  ProgramRun run({posePhotos({"one.png"})[0], halves});
+  run.run([&](ProgramRun& r) {
+    r.command(kIdCheckCamera);
+    ASSERT_TRUE(waitFor([&] { return r.snapshot().landmarks.has_value(); }));
+    std::this_thread::sleep_for(300ms);
+    ScreenPixels shot = captureClient(r.window);
+    const Point tip = frameToPreview(previewRect(640, 480), (*r.snapshot().landmarks)[8], true);
+    const auto whiteNear = [&](float x, float y) {
+      for (int dy = -1; dy <= 1; ++dy) {
+        for (int dx = -1; dx <= 1; ++dx) {
+          if (shot.at(devicePixel(shot, x) + dx, devicePixel(shot, y) + dy) == 0xFFFFFFu) return true;
+        }
+      }
+      return false;
+    };
+    // The ring of radius 10 on the fingertip, pure white as the photo never is, seen beside and
+    // above it (the pointer's marker may cover its lower part).
+    EXPECT_TRUE(whiteNear(tip.x - 10, tip.y));
+    EXPECT_TRUE(whiteNear(tip.x + 10, tip.y));
+    EXPECT_TRUE(whiteNear(tip.x, tip.y - 10));
+    EXPECT_FALSE(whiteNear(tip.x, tip.y - 5));
+
+    const auto expectHalves = [&](std::uint32_t leftColour, std::uint32_t rightColour) {
+      std::this_thread::sleep_for(300ms);
+      shot = captureClient(r.window);
+      const PreviewRect p = previewRect(640, 480);
+      const auto px = [&](int unit) { return devicePixel(shot, unit); };
+      const RECT picture{px(p.left), px(p.top), px(p.left + p.width), px(p.top + p.height)};
+      for (const LONG y : {picture.top, picture.bottom - 1}) {
+        EXPECT_EQ(shot.at(picture.left, y), leftColour);
+        EXPECT_EQ(shot.at(picture.right - 1, y), rightColour);
+      }
+      int outside = 0;
+      for (int y = 0; y < shot.height; ++y) {
+        for (int x = 0; x < shot.width; ++x) {
+          outside += !PtInRect(&picture, {x, y}) && (shot.at(x, y) == kRed || shot.at(x, y) == kBlue);
+        }
+      }
+      EXPECT_EQ(outside, 0);
+    };
+    r.camera->photo_ = 1;
+    ASSERT_TRUE(waitFor([&] { return !r.snapshot().landmarks.has_value(); }));
+    expectHalves(kBlue, kRed);  // mirrored, as set by default
+    SendMessageW(GetDlgItem(r.window, kIdMirror), BM_SETCHECK, BST_UNCHECKED, 0);
+    r.command(kIdMirror);
+    expectHalves(kRed, kBlue);
+  });
+}
+
+// Runs in a Wine prefix whose system DPI is 144, on a screen where the scaled window fits.
+TEST_F(ProgramTest, PaintAt144DpiIsThe96DpiLayoutScaledOneAndAHalfTimes) {
+  if (GetDpiForSystem() != 144) GTEST_SKIP() << "needs a 144-DPI prefix (make test runs one)";
+  ProgramRun run(posePhotos({"one.png"}));
+  run.run([&](ProgramRun& r) {
+    const auto layout = [&](std::vector<RECT>& controls) {
+      std::this_thread::sleep_for(300ms);
+      for (const ControlRow& row : kControls) {
+        RECT& rect = controls.emplace_back();
+        GetWindowRect(GetDlgItem(r.window, row.id), &rect);
+        MapWindowPoints(nullptr, r.window, reinterpret_cast<POINT*>(&rect), 2);
+      }
+      return captureClient(r.window);
+    };
+    std::vector<RECT> large, small;
+    const ScreenPixels big = layout(large);
+    RECT frame{};
+    GetWindowRect(r.window, &frame);
+    SendMessageW(r.window, WM_DPICHANGED, MAKEWPARAM(96, 96), reinterpret_cast<LPARAM>(&frame));
+    const ScreenPixels normal = layout(small);
+    // (Wine keeps the frame at the system DPI, so the 96-DPI client ends a few pixels short.)
+    ASSERT_EQ(normal.width, 800);
+    EXPECT_EQ(big.width, 1200);
+    EXPECT_EQ(big.height, 1080);
+    for (std::size_t i = 0; i < kControls.size(); ++i) {
+      const RECT &s = small[i], &l = large[i];
+      EXPECT_NEAR(l.left, s.left * 1.5, 0.5) << i;
+      EXPECT_NEAR(l.top, s.top * 1.5, 0.5) << i;
+      EXPECT_NEAR(l.right - l.left, (s.right - s.left) * 1.5, 1.0) << i;
+      // A closed list is as high as its font makes it.
+      if (!isDropList(kControls[i])) {
+        EXPECT_NEAR(l.bottom - l.top, (s.bottom - s.top) * 1.5, 1.0) << i;
+      }
+    }
+    // One unit either side of the edges of the preview card, the buttons (one where a rounded
+    // corner leaves the background), the tile card and the header's button.
+    ASSERT_EQ(normal.at(30, 439), 0x00746Du) << "Start control's accent";
+    for (const POINT at : {POINT{23, 200}, {25, 200}, {400, 91}, {400, 93}, {775, 300}, {777, 300}, {25, 417},
+                           {30, 439}, {395, 439}, {410, 439}, {22, 600}, {26, 600}, {646, 47}, {650, 47}}) {
+      const auto scaled = [](LONG unit) { return static_cast<int>(unit * 1.5 + 0.75); };
+      EXPECT_EQ(big.at(scaled(at.x), scaled(at.y)), normal.at(at.x, at.y)) << at.x << "," << at.y;
+    }
+  });
 }
 
 // The two tests with xdotool come last: under Wine, once the X pointer has moved over one of its
