@@ -106,11 +106,6 @@ dist: dist-folder
 	@cd dist && zip -qr Velmora.zip Velmora
 	@echo "dist/Velmora and dist/Velmora.zip"
 
-# PNGs of the feedback overlays at 96 and 144 DPI, made under Wine, into build/screenshots/.
-screenshots: win64
-	@rm -rf build/screenshots
-	@tools/wine-run.sh --timeout 300 build/win64/velmora-screenshots.exe "Z:$(CURDIR)/build/screenshots"
-
 # With a display the program opens there; headless it runs on a private display for a few seconds
 # and leaves a screenshot of its window.
 run: dist-folder
