@@ -2,6 +2,8 @@
 // requests, ticks, commands and settings pages, with a replaying camera and a recording sink.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <atomic>
 #include <chrono>
 #include <functional>
@@ -56,24 +58,18 @@ struct Rig {
   void frame(std::int64_t now, std::int64_t age) { camera->publish(0, static_cast<std::uint64_t>(now - age)); }
   int click(int id, std::int64_t now = kT0) { return controller.command(id, Notification::Clicked, 0, now); }
   void select(int id, int item) { controller.command(id, Notification::SelectionChanged, item, kT0); }
-  std::wstring text(int id) {
-    for (const ControlState& state : controller.controlView()) {
-      if (state.id == id) return state.text.value_or(L"");
-    }
-    return L"?";
+  ControlState control(int id) {
+    const ControlView view = controller.controlView();
+    return *std::find_if(view.begin(), view.end(), [id](const ControlState& state) { return state.id == id; });
   }
+  std::wstring text(int id) { return control(id).text.value_or(L""); }
+  bool enabled(int id) { return control(id).enabled; }
   std::set<int> visible() {
     std::set<int> ids;
     for (const ControlState& state : controller.controlView()) {
       if (state.visible) ids.insert(state.id);
     }
     return ids;
-  }
-  bool enabled(int id) {
-    for (const ControlState& state : controller.controlView()) {
-      if (state.id == id) return state.enabled;
-    }
-    return false;
   }
   // Control started and enabled on a fresh frame.
   void startControl() {
@@ -256,7 +252,6 @@ TEST(MainController, AdjustmentResultsEndTheRunAndOnlyValidOnesAreKept) {
 }
 
 TEST(MainController, PagesShowTheirControls) {
-  const std::set<int> header{kIdSettings};
   struct Case {
     int page, distanceMode;
     bool previewRunning;
@@ -443,18 +438,11 @@ TEST(MainController, SettingsChangesStopActivityAndAreSavedAtOnce) {
 }
 
 TEST(MainController, LayoutShrinksUntilTheWindowFitsItsMonitor) {
-  struct Case {
-    int workWidth, workHeight, windowDpi, dpi;
-  };
-  const Case cases[] = {
-      {1920, 1040, 96, 96},    // fits
-      {1920, 1040, 144, 129},  // the height binds: (1040 × 96 − 6720) / 720
-      {1040, 2000, 144, 120},  // the width binds: (1040 × 96 − 3840) / 800
-      {1024, 700, 96, 84},
-      {800, 600, 96, 72},  // never below 72
-      {3840, 2160, 192, 192},
-  };
-  for (const Case& c : cases) EXPECT_EQ(effectiveDpi(c.workWidth, c.workHeight, c.windowDpi), c.dpi) << c.workWidth;
+  // Work area, window DPI, layout DPI: the height binds at (1040 × 96 − 6720) / 720, the width at
+  // (1040 × 96 − 3840) / 800; never below 72.
+  const std::array<std::array<int, 4>, 6> cases{{{1920, 1040, 96, 96}, {1920, 1040, 144, 129}, {1040, 2000, 144, 120},
+                                                 {1024, 700, 96, 84}, {800, 600, 96, 72}, {3840, 2160, 192, 192}}};
+  for (const auto& [width, height, windowDpi, dpi] : cases) EXPECT_EQ(effectiveDpi(width, height, windowDpi), dpi);
 }
 
 TEST(MainController, ThreadsLetGoOfAStalledDragAndStopOnRequest) {
