@@ -43,6 +43,8 @@ win64: models guide-images build/win64/build.ninja
 # Timings of the tracking pipeline on the test photos, and of the program's UI thread at 96 and
 # 144 DPI (figures only, no pass/fail).
 bench: host win64
+	@cmake --build build/host --target velmora-bench velmora-worker-bench
+	@cmake --build build/win64 --target velmora-program-bench
 	@build/host/velmora-bench
 	@build/host/velmora-worker-bench
 	@tools/wine-run.sh --timeout 300 build/win64/velmora-program-bench.exe 60
@@ -50,6 +52,7 @@ bench: host win64
 
 # Ten minutes of hand control with changing poses: memory, handles and GDI objects each minute.
 soak: win64
+	@cmake --build build/win64 --target velmora-program-bench
 	@tools/wine-run.sh --timeout 900 build/win64/velmora-program-bench.exe 600 --soak
 
 # `make check`: the host suite under ASan+UBSan (with the thorough fuzz counts) and TSan, then
@@ -98,6 +101,7 @@ dist-folder: win64
 # PNGs of the main window and the feedback overlays at 96 and 144 DPI, made under Wine, into
 # build/screenshots/.
 screenshots: win64
+	@cmake --build build/win64 --target velmora-screenshots
 	@rm -rf build/screenshots
 	@tools/wine-run.sh --timeout 300 build/win64/velmora-screenshots.exe "Z:$(CURDIR)/build/screenshots"
 	@$(HIDPI) tools/wine-run.sh --timeout 300 build/win64/velmora-screenshots.exe "Z:$(CURDIR)/build/screenshots"
