@@ -12,6 +12,7 @@
 #include "ui/preview_geometry.h"
 #include "tests/support/temp_dir.h"
 #include "tests/win/program_harness.h"
+#include "ui/tray_win.h"
 
 namespace vel {
 namespace {
@@ -215,6 +216,34 @@ TEST_F(ProgramTest, ClosingSavesTheSettingsAndABlockedFileNeverStopsTheProgram) 
   EXPECT_EQ(third.run([&](ProgramRun& r) { EXPECT_TRUE(mirror(r)); }), 0);  // unreadable: the defaults
   CloseHandle(lock);
   EXPECT_EQ(readFile(locked / "settings.ini"), mirrorOff);
+}
+
+TEST_F(ProgramTest, SystemEventsKeysAndTheTrayReachTheController) {
+  ProgramRun run(posePhotos({"one.png"}));
+  run.run([&](ProgramRun& r) {
+    const auto post = [&](UINT message, WPARAM wParam, LPARAM lParam = 0, HWND to = nullptr) {
+      PostMessageW(to != nullptr ? to : r.window, message, wParam, lParam);
+    };
+    for (const auto& [message, event] : {std::pair<UINT, WPARAM>{WM_WTSSESSION_CHANGE, WTS_SESSION_LOCK},
+                                         {WM_POWERBROADCAST, PBT_APMSUSPEND}}) {
+      r.command(kIdCheckCamera);
+      post(WM_WTSSESSION_CHANGE, WTS_SESSION_UNLOCK);  // changes nothing
+      post(message, event);
+      EXPECT_TRUE(waitFor([&] { return !r.camera->running(); }, 3s)) << message;
+    }
+    // F1 in a list still reaches the window: the Gestures page; Escape goes home.
+    r.command(kIdSettings);
+    post(WM_KEYDOWN, VK_F1, 0, GetDlgItem(r.window, kIdCursorFeel));
+    EXPECT_TRUE(waitFor([&] { return IsWindowVisible(GetDlgItem(r.window, kIdAction)) != FALSE; }, 3s));
+    post(WM_KEYDOWN, VK_ESCAPE);
+    EXPECT_TRUE(waitFor([&] { return r.text(kIdSettings) == L"Settings"; }, 3s));
+    post(WM_DISPLAYCHANGE, 32);
+    EXPECT_TRUE(waitFor([&] { return r.appError() == kDisplayChangedError; }, 3s));
+    ShowWindow(r.window, SW_MINIMIZE);  // into the tray; a click on the icon brings it back
+    EXPECT_FALSE(IsWindowVisible(r.window));
+    post(kTrayMessage, 0, WM_LBUTTONUP);
+    EXPECT_TRUE(waitFor([&] { return IsWindowVisible(r.window) && !IsIconic(r.window); }, 3s));
+  });
 }
 
 // A 96-DPI unit as a pixel of `shot`, a client area whose 800 units are as wide as it is.
