@@ -183,6 +183,9 @@ TEST_F(Practice, ADropAfterThe700MsGraceOrOutsideTheTargetMisses) {
   send(drop, kOffTarget, kPoseOpenHand);
   EXPECT_EQ(state().result, PracticeResult::Missed);
   EXPECT_EQ(prompt(), L"Released outside the target. Point at the large circle to try again.");
+  frame(kOffTarget, {ActionKind::LeftDown}, kPoseClosedFist);  // a new grab away from the target
+  EXPECT_FALSE(state().grabbed);
+  EXPECT_EQ(prompt(), L"Released outside the target. Point at the large circle to try again.");
 }
 
 TEST_F(Practice, LosingTheHandLetsGoOfTheGrab) {
