@@ -132,6 +132,37 @@ TEST_F(GestureEngine, AStrayWithinTwiceTheRadiusPausesTheHoldAndBeyondItRestarts
   EXPECT_EQ(GestureDriver::kinds(driver.at(moved.timeMs + 1160, at(kPoseOneFinger, kAway))), "Move LeftClick");
 }
 
+TEST_F(GestureEngine, AnIdlePoseBetweenHoldsStartsTheHoldOver) {
+  engage();
+  driver.keep(kPointing, 500);
+  const float spot = driver.state.lastPointer.x;
+  // Pose 0 aims with the finger too (mirrored: the pointer goes left), but holds nothing.
+  EXPECT_LT(driver.keep(at(kPoseNone, kAway), 100).pointer.x, spot - 0.05f);
+  const std::int64_t back = driver.after(20, kPointing).timeMs;
+  EXPECT_EQ(actionsWhile(kPointing, 1159).find("Click"), std::string::npos);
+  EXPECT_EQ(GestureDriver::kinds(driver.at(back + 1160, kPointing)), "Move LeftClick");
+}
+
+// Steady feel: one 20 ms step towards a fingertip 10 camera pixels away (0.01956 of the desktop)
+// closes 0.003534 of it.
+TEST_F(GestureEngine, TheSmoothingFilterStepsByTheFrameTime) {
+  driver.settings.pointerSmoothing = 0.18f;
+  engage();
+  const float spot = driver.state.lastPointer.x;
+  EXPECT_NEAR(driver.after(20, at(kPoseOneFinger, 10)).actions.at(0).x - spot, -0.0035344f, 1e-6f);
+}
+
+// Pointing down at the bottom of the image aims at the desktop's bottom edge; dragging further
+// down keeps the item there.
+TEST_F(GestureEngine, ADraggedItemStaysOnTheDesktop) {
+  const auto down = [](int pose, float dy) {
+    return test::HandBuilder::pose(pose).palm(60.0f).rotate(180.0f).at({320.0f, 380.0f + dy}).observation();
+  };
+  driver.keep(down(kPoseOneFinger, 0), 300);
+  ASSERT_TRUE(driver.keep(down(kPoseClosedFist, 0), 400).buttonHeld);
+  EXPECT_EQ(driver.after(20, down(kPoseClosedFist, 20)).actions.at(0).y, 1.0f);
+}
+
 TEST_F(GestureEngine, PointingAtTheImageBeyondTheReachRectangleAimsAtTheDesktopsEdge) {
   // Mirrored: the image's left edge is the desktop's right. The second hand points down.
   for (const auto& [tip, turn, corner] : {std::tuple{Point{20, 20}, 0.0f, Point{1, 0}}, {Point{620, 460}, 180.0f, Point{0, 1}}}) {

@@ -106,7 +106,8 @@ TEST_F(Gate, EveryInterruptionLetsGoOfAHeldButton) {
       // A move outside the unit square ends the list: what came before it is sent.
       {"not a number", output([&](ControlOutput& o) { o.actions = {moveAction({0, 1}), moveAction({nan, 0}), kCentre}; }),
        "Move:0.0000,1.0000 LeftUp"},
-      {"off the square", output([](ControlOutput& o) { o.actions = {moveAction({0.5f, -0.01f}), kCentre}; }), "LeftUp"},
+      {"below the square", output([](ControlOutput& o) { o.actions = {moveAction({0.5f, -0.01f}), kCentre}; }), "LeftUp"},
+      {"right of the square", output([](ControlOutput& o) { o.actions = {moveAction({1.01f, 0.5f}), kCentre}; }), "LeftUp"},
       {"refused", [this] { sink.refusals = 1; }, ""},
   };
   for (const auto& row : rows) {

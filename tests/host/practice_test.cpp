@@ -171,8 +171,9 @@ TEST_F(Practice, MouseClicksHitWithinTheTargetRadiusOnlyWhenNothingElseIsGoingOn
   engine.startPractice(now, 200, 200, kDefaultGestures);
   engine.practiceMouseClick({target(0).x + 0.14f, target(0).y}, now);
   EXPECT_EQ(state().result, PracticeResult::Missed);
-  engine.practiceMouseClick({target(0).x, target(0).y + 0.13f}, now);
+  engine.practiceMouseClick({target(0).x, target(0).y + 0.13f}, now + 5);
   EXPECT_EQ(state().result, PracticeResult::Hit);
+  EXPECT_EQ(state().resultTime, now + 5);
   EXPECT_EQ(state().resultSource, PracticeSource::Mouse);
   for (const Point outside : {Point{1.01f, 0.5f}, {0.5f, -0.01f}, {std::nanf(""), 0.5f}}) {
     engine.practiceMouseClick(outside, now);

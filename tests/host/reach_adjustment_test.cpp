@@ -76,7 +76,9 @@ TEST_F(Adjustment, AStepTakes1500MsAndAPause900MsWithin0035OfWhereItBegan) {
   const std::int64_t start = driver.after(33, pointingAt(kRest)).timeMs;
   EXPECT_NEAR(pointAt(kRest, 1450).adjustment.progress, 850.0f / 900.0f, 1e-5f);
   EXPECT_EQ(driver.at(start + 1499, pointingAt(kRest)).adjustment.step, kAdjustmentRest);
-  EXPECT_EQ(driver.at(start + 1500, pointingAt(kRest)).adjustment.step, kAdjustmentLeft);
+  const ControlOutput next = driver.at(start + 1500, pointingAt(kRest));
+  EXPECT_EQ(next.adjustment.step, kAdjustmentLeft);
+  EXPECT_EQ(next.status, kAdjustmentPrompts[kAdjustmentLeft]) << "the next step's prompt at once";
   // Left: 1000 ms at one place, then a move of more than 0.035 starts the pause again.
   pointAt(kPauses[1], 1000);
   const std::int64_t moved = driver.after(33, pointingAt({0.2f, 0.49f})).timeMs;

@@ -152,8 +152,8 @@ inline std::vector<WriteCase> writeCases() {
       {"an empty file", true, "", {{L"Velmora", L"B", L"2"}}, "[Velmora]\r\nB=2\r\n"},
       {"Windows-1252 text", false, "", {{L"Velmora", L"S", upperHalfText()}}, "[Velmora]\r\nS=" + upperHalfBytes() + "\r\n"},
       {"a character Windows-1252 lacks", false, "", {{L"Velmora", L"S", L"x\u4e2d\u0080"}}, "[Velmora]\r\nS=x??\r\n"},
-      {"UTF-8 text after a mark", true, "\xEF\xBB\xBF", {{L"Velmora", L"S", L"caf\u00e9 \u2014 \U0001F44D \u0800\U00010000\U0010FFFF"}},
-       "\xEF\xBB\xBF[Velmora]\r\nS=caf\xC3\xA9 \xE2\x80\x94 \xF0\x9F\x91\x8D \xE0\xA0\x80\xF0\x90\x80\x80\xF4\x8F\xBF\xBF\r\n"},
+      {"UTF-8 text after a mark", true, "\xEF\xBB\xBF", {{L"Velmora", L"S", std::wstring(L"caf\u00e9 \u2014 \U0001F44D \u0800\U00010000\U0010FFFF ") + wchar_t(0xD800)}},
+       "\xEF\xBB\xBF[Velmora]\r\nS=caf\xC3\xA9 \xE2\x80\x94 \xF0\x9F\x91\x8D \xE0\xA0\x80\xF0\x90\x80\x80\xF4\x8F\xBF\xBF \xEF\xBF\xBD\r\n"},
   };
 }
 
