@@ -104,6 +104,7 @@ TEST_F(GestureEngine, AfterAFireTheAimStaysLockedOnTheSpot) {
   const std::int64_t back = driver.after(20, kPointing).timeMs;
   EXPECT_EQ(actionsWhile(kPointing, 1159).find("Click"), std::string::npos);
   EXPECT_EQ(GestureDriver::kinds(driver.at(back + 1160, kPointing)), "Move LeftClick");
+  EXPECT_TRUE(driver.after(20, at(kPoseOneFinger, kStray)).completed) << "a new lock, with its own 140 ms";
 
   // Pointing again after 300 ms of another pose may click the same spot again.
   click();
@@ -182,6 +183,11 @@ TEST_F(GestureEngine, OtherPosesSettle180MsAndOnlyAnAssignedOneFires) {
   EXPECT_EQ(driver.after(20, at(kPoseThumbUp, 0)).status, L"Keep your pose steady");
   EXPECT_EQ(actionsWhile(at(kPoseThumbUp, 0), 3000), "");
   EXPECT_EQ(driver.after(20, at(kPoseThumbUp, 0)).status, L"Pose not assigned — open your hand to rest");
+  driver.settings.gestures[kActionScroll] = kPoseThumbUp;  // Scroll alone on the pose
+  const ControlOutput scroll = driver.after(20, at(kPoseThumbUp, 0));
+  EXPECT_EQ(scroll.status, L"Move up or down to scroll");
+  EXPECT_TRUE(scroll.pointerActive);
+  driver.settings.gestures[kActionScroll] = kPoseTwoFingers;
   const std::int64_t changed = driver.after(20, at(kPoseTwoFingers, 0)).timeMs;
   EXPECT_EQ(driver.at(changed + 179, at(kPoseTwoFingers, 0)).status, L"Keep your pose steady");
   EXPECT_EQ(driver.at(changed + 180, at(kPoseTwoFingers, 0)).status, L"Hold still · Right-click");
@@ -200,6 +206,9 @@ TEST_F(GestureEngine, OtherPosesSettle180MsAndOnlyAnAssignedOneFires) {
 
 TEST_F(GestureEngine, TwoFingersMovedFirstScrollAtMostThreeNotchesAFrameAndNeverRightClick) {
   engage();
+  // A drift under 0.025 of the frame (12 pixels) is no scroll.
+  EXPECT_EQ(driver.keep(at(kPoseTwoFingers, 0, -10), 300).status, L"Hold still · Right-click");
+  driver.keep(kPointing, 100);
   // Moved at once: scrolling, but nothing counts before the pose has settled for 180 ms.
   driver.after(20, at(kPoseTwoFingers, 0));
   const ControlOutput moved = driver.after(20, at(kPoseTwoFingers, 0, -40));
@@ -251,6 +260,7 @@ TEST_F(GestureEngine, OpeningTheHandDropsAnyOtherPoseReleasesAndNeitherGrabsAgai
     EXPECT_EQ(moveAction(end.pointer), end.actions[0]) << "where the item is let go";
     EXPECT_EQ(end.status, pose == kPoseOpenHand ? L"Dropped — point again to continue" : L"Released — point again to continue");
     EXPECT_EQ(end.fired && end.completed, pose == kPoseOpenHand);
+    EXPECT_EQ(end.action, kActionDragAndDrop);
     EXPECT_FALSE(end.buttonHeld);
     EXPECT_EQ(driver.after(20, kFist).status, L"Point at an item before making the grab pose");
     EXPECT_EQ(actionsWhile(kFist, 600), "");

@@ -3,11 +3,11 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <stdexcept>
 #include <string>
 
 #include "tests/support/paths.h"
+#include "tests/support/temp_dir.h"
 
 namespace vel {
 namespace {
@@ -26,27 +26,33 @@ TEST(HostImageFile, PhotosDecodeToOneOpaqueFrame) {
   EXPECT_EQ(png[0].pixels[3], 255);
 }
 
-std::string decodeError(const std::filesystem::path& path) {
-  try {
-    decodeImageFile(path);
-  } catch (const std::runtime_error& error) {
-    return error.what();
-  }
-  return "";
-}
-
-std::filesystem::path scratchFile(const std::string& name, const std::string& bytes) {
-  const auto path = std::filesystem::temp_directory_path() / ("velmora-image-test-" + name);
-  std::ofstream(path, std::ios::binary) << bytes;
-  return path;
-}
-
 TEST(HostImageFile, UnusableFilesGiveAStepAndADetail) {
-  EXPECT_EQ(decodeError("/nonexistent/hand.png"), "Decode test image (cannot open /nonexistent/hand.png)");
-  const auto text = scratchFile("text.png", "not an image");
-  EXPECT_EQ(decodeError(text), "Decode test image (not a PNG or JPEG file: " + text.string() + ")");
-  EXPECT_EQ(decodeError(scratchFile("cut.png", "\x89PNG\r\n\x1a\n")).rfind("Convert image pixels (", 0), 0u);
-  EXPECT_EQ(decodeError(scratchFile("cut.jpg", "\xff\xd8\xff\xe0")).rfind("Read image pixels (", 0), 0u);
+  const test::TempDir dir;
+  const auto errorOf = [&](const std::string& name, const std::string& bytes) {
+    test::writeFile(dir / name, bytes);
+    try {
+      decodeImageFile(dir / name);
+    } catch (const std::runtime_error& error) {
+      return std::string(error.what());
+    }
+    return std::string();
+  };
+  EXPECT_EQ(errorOf("text.png", "not an image"), "Decode test image (not a PNG or JPEG file: " + (dir / "text.png").string() + ")");
+  EXPECT_EQ(errorOf("cut.png", "\x89PNG\r\n\x1a\n").rfind("Convert image pixels (", 0), 0u);
+  EXPECT_EQ(errorOf("cut.jpg", "\xff\xd8\xff\xe0").rfind("Read image pixels (", 0), 0u);
+  // hands.jpg claiming 65500 × 65500 pixels: more than a frame may hold.
+  std::string huge = test::readFile(test::testDataDir() / "hands.jpg");
+  const std::size_t frameHeader = huge.find("\xff\xc0");
+  ASSERT_NE(frameHeader, std::string::npos);
+  huge.replace(frameHeader + 5, 4, "\xff\xdc\xff\xdc");
+  EXPECT_EQ(errorOf("huge.jpg", huge), "Read image pixels (unsupported size)");
+  std::filesystem::remove(dir / "text.png");
+  try {
+    decodeImageFile(dir / "text.png");
+    FAIL() << "decoded a missing file";
+  } catch (const std::runtime_error& error) {
+    EXPECT_EQ(std::string(error.what()), "Decode test image (cannot open " + (dir / "text.png").string() + ")");
+  }
 }
 
 }  // namespace

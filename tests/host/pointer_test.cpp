@@ -111,6 +111,7 @@ TEST(FingertipMapping, ThroughTheReachRectangleClampedAndMirrored) {
       {{20, 10}, 640, false, {0.0f, 0.0f}},  // inside the image, outside the rectangle
       {{630, 470}, 640, false, {1.0f, 1.0f}},
       {{1, 0.5f * 479}, 2, false, {1.0f, (0.5f - 0.075f) / 0.85f}},  // below 3 pixels the divisor is 1
+      {{1, 0.5f * 479}, 3, false, {(0.5f - 0.075f) / 0.85f, (0.5f - 0.075f) / 0.85f}},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(&row - rows);

@@ -161,6 +161,9 @@ TEST_F(Practice, AWholeSessionThroughEveryStepType) {
   frame(kOffTarget, {}, kPoseOpenHand);
   EXPECT_TRUE(state().complete);
   EXPECT_EQ(state().restProgress, 1.0f);
+  const std::int64_t completedAt = state().completionTime;
+  holdOpen(100);
+  EXPECT_EQ(state().completionTime, completedAt);
   EXPECT_EQ(prompt(), L"All steps complete. Finish practice when you are ready.");
   frame(target(state().targetIndex), {ActionKind::LeftClick});
   EXPECT_EQ(state().totalHits, 6u) << "nothing counts once complete";

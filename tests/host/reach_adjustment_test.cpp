@@ -113,7 +113,12 @@ TEST_F(Adjustment, ADropoutOrAHandNotPointingRestartsThePauseNotTheStep) {
     EXPECT_EQ(output.adjustment.progress, 0.0f);
     EXPECT_TRUE(output.needsGuidance && !output.pointerActive);
   }
-  EXPECT_EQ(driver.after(33, cut).status, L"Keep your whole hand in view");
+  const ControlOutput cutOff = driver.after(33, cut);
+  EXPECT_EQ(cutOff.status, L"Keep your whole hand in view");
+  EXPECT_FALSE(cutOff.handPresent);
+  ASSERT_GT(pointAt(kPauses[1], 600).adjustment.progress, 0.3f);
+  EXPECT_EQ(driver.after(33, pointingAt(kRest)).adjustment.progress, 0.0f) << "pointing the wrong way";
+  EXPECT_EQ(driver.after(33, pointingAt(kPauses[1])).adjustment.progress, 0.0f);
   pointAt(kPauses[1], 600);
   EXPECT_EQ(driver.after(300, pointingAt(kPauses[1])).adjustment.progress, 0.0f) << "300 ms without frames";
   EXPECT_EQ(run().step, kAdjustmentLeft);

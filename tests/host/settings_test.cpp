@@ -46,7 +46,7 @@ class SettingsFile : public ::testing::Test {
 
 TEST_F(SettingsFile, AMissingFileLoadsTheDefaultsAndIsNotCreated) {
   const LoadedSettings loaded = loadSettings(store);
-  EXPECT_EQ(save(loaded.settings), kDefaults);
+  EXPECT_EQ(save(loaded.settings, {L"cam0"}), kDefaults + "ReachCamera=cam0\r\n");
   EXPECT_EQ(loaded.settings.pointerSmoothing, 0.18f);
   EXPECT_TRUE(loaded.settings.Preview && loaded.reachMirror && loaded.reachCamera.empty());
   EXPECT_FALSE(std::filesystem::exists(file));

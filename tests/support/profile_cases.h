@@ -92,8 +92,8 @@ inline std::vector<ReadCase> readCases() {
       // Bad lead bytes, a short sequence, overlong forms, a surrogate, beyond U+10FFFF.
       {"malformed UTF-8",
        "\xEF\xBB\xBF[Velmora]\r\nS=a\xF4\xF4\x04"
-       "b\xC3(\xE0\x80\x80\xED\xA0\x80\xF4\x90\x80\x80\xC0\xAF\r\n",
-       L"Velmora", L"S", L"a\ufffd\ufffd\x04" L"b\ufffd(\ufffd\ufffd\ufffd\ufffd\ufffd\ufffd\ufffd\ufffd\ufffd", 0},
+       "b\xC3(\xE0\x80\x80\xED\xA0\x80\xF4\x90\x80\x80\xC0\xAF\xC3\xC0\r\n",
+       L"Velmora", L"S", L"a\ufffd\ufffd\x04" L"b\ufffd(\ufffd\ufffd\ufffd\ufffd\ufffd\ufffd\ufffd\ufffd\ufffd\ufffd\ufffd", 0},
       {"UTF-8 cut off by the end of the file", "\xEF\xBB\xBF[Velmora]\r\nS=a\xE2\x82", L"Velmora", L"S", L"a\ufffd", 0},
       {"empty file", "", L"Velmora", L"A", L"dflt", 77},
   };
