@@ -188,6 +188,13 @@ TEST_F(GestureEngine, OtherPosesSettle180MsAndOnlyAnAssignedOneFires) {
   EXPECT_EQ(scroll.status, L"Move up or down to scroll");
   EXPECT_TRUE(scroll.pointerActive);
   driver.settings.gestures[kActionScroll] = kPoseTwoFingers;
+  EXPECT_EQ(driver.after(20, at(kPoseOpenHand, 0)).status, L"Resting — point again to continue");
+  engage();
+  // A drift of the palm past 0.025 of the frame starts a hold again where the palm now is.
+  driver.keep(at(kPoseThreeFingers, 0), 800);
+  const std::int64_t drifted = driver.after(20, at(kPoseThreeFingers, 15)).timeMs;
+  EXPECT_EQ(actionsWhile(at(kPoseThreeFingers, 15), 1159).find("Click"), std::string::npos);
+  EXPECT_EQ(GestureDriver::kinds(driver.at(drifted + 1160, at(kPoseThreeFingers, 15))), "Move DoubleClick");
   const std::int64_t changed = driver.after(20, at(kPoseTwoFingers, 0)).timeMs;
   EXPECT_EQ(driver.at(changed + 179, at(kPoseTwoFingers, 0)).status, L"Keep your pose steady");
   EXPECT_EQ(driver.at(changed + 180, at(kPoseTwoFingers, 0)).status, L"Hold still · Right-click");

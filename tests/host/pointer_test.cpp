@@ -119,6 +119,7 @@ TEST(FingertipMapping, ThroughTheReachRectangleClampedAndMirrored) {
     EXPECT_NEAR(p.x, row.expected.x, 1e-5f);
     EXPECT_NEAR(p.y, row.expected.y, 1e-5f);
   }
+  EXPECT_NEAR(mapFingertip({320, 1}, 640, 3, false, kDefault).y, 0.5f, 1e-5f) << "3 pixels: the divisor is 2";
   const Point broken = mapFingertip({kNan, 100}, 640, 480, false, kDefault);
   EXPECT_TRUE(std::isnan(broken.x) && std::isfinite(broken.y));
 }

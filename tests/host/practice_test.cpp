@@ -118,6 +118,7 @@ TEST_F(Practice, AWholeSessionThroughEveryStepType) {
   EXPECT_EQ(state().targetIndex, 1);
   hitAndPause(ActionKind::LeftClick);
   EXPECT_EQ(state().stepIndex, 0);
+  EXPECT_EQ(state().previousTarget, 1);
   frame(target(state().targetIndex), {ActionKind::LeftClick});  // the pause has run out: next step
   EXPECT_EQ(state().stepIndex, 1);
 
@@ -141,6 +142,8 @@ TEST_F(Practice, AWholeSessionThroughEveryStepType) {
   now += 1100;
   frame(kOffTarget);
   EXPECT_EQ(state().currentAction, kActionScroll);
+  frame(kOffTarget, {ActionKind::Wheel});
+  EXPECT_EQ(prompt(), L"Aim first, then move this pose up or down. Lower it to finish.") << "the drop is history";
 
   hitAndPause(ActionKind::Wheel);
   frame(kOffTarget);

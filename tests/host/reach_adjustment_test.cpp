@@ -113,6 +113,9 @@ TEST_F(Adjustment, ADropoutOrAHandNotPointingRestartsThePauseNotTheStep) {
     EXPECT_EQ(output.adjustment.progress, 0.0f);
     EXPECT_TRUE(output.needsGuidance && !output.pointerActive);
   }
+  HandObservation wristOut = pointingAt(kPauses[1]);
+  wristOut.present = false;  // the tracker's landmarks with the wrist outside the frame
+  EXPECT_TRUE(driver.after(33, wristOut).landmarks.has_value());
   const ControlOutput cutOff = driver.after(33, cut);
   EXPECT_EQ(cutOff.status, L"Keep your whole hand in view");
   EXPECT_FALSE(cutOff.handPresent);
