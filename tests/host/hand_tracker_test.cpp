@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <functional>
 #include <memory>
 #include <stdexcept>
@@ -48,6 +49,9 @@ TEST_F(HandTrackerReal, HandsPhotoMatchesAReferenceHandAndTheSecondStepSkipsTheD
     const auto error = test::errorToNearest(observation.landmarks, references);
     EXPECT_LE(error.mean, step.mean);
     EXPECT_LE(error.max, step.max) << "worst landmark " << error.worst;
+    // The next step looks where these landmarks are.
+    const HandRegion next = regionFromLandmarks(observation.landmarks);
+    EXPECT_EQ((std::array{shared->region().centre.x, shared->region().size}), (std::array{next.centre.x, next.size}));
   }
 }
 

@@ -99,6 +99,14 @@ TEST_F(Practice, StepsAreTheAssignedPointerActionsAndWithoutThemOnlyTheRestStep)
   EXPECT_EQ(prompt(), L"Open your hand, as shown below, and hold briefly to rest.");
   holdOpen(33);
   EXPECT_GT(state().restProgress, 0.0f);
+  for (int frame = 0; frame < 20; ++frame, now += 33) {  // open hands reported 251 ms late
+    ControlOutput late = test::handOutput(now - 251);
+    late.pose = kPoseOpenHand;
+    late.sequence = ++sequence;
+    engine.practiceOnOutput(late, now);
+  }
+  EXPECT_FLOAT_EQ(state().restProgress, 0.0f) << "no rest from stale outputs";
+  holdOpen(33);
   frame(kOffTarget, {}, kPoseOneFinger);
   EXPECT_FLOAT_EQ(state().restProgress, 0.0f) << "any other pose clears the rest hold";
   engine.resetPractice();

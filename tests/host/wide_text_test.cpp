@@ -8,6 +8,7 @@ namespace {
 
 TEST(WideText, DecodesEveryLength) {
   EXPECT_EQ(toWide("a — é · …"), L"a \u2014 \u00e9 \u00b7 \u2026");
+  EXPECT_EQ(toWide("\xED\x9F\xBF\xEE\x80\x80"), L"\uD7FF\uE000") << "either side of the surrogates";
   const std::wstring emoji = toWide("\xF0\x9F\x91\x8B");
   if constexpr (sizeof(wchar_t) == 2) {
     EXPECT_EQ(emoji, std::wstring({wchar_t(0xD83D), wchar_t(0xDC4B)}));

@@ -95,6 +95,7 @@ inline std::vector<ReadCase> readCases() {
        "b\xC3(\xE0\x80\x80\xED\xA0\x80\xF4\x90\x80\x80\xC0\xAF\xC3\xC0\r\n",
        L"Velmora", L"S", L"a\ufffd\ufffd\x04" L"b\ufffd(\ufffd\ufffd\ufffd\ufffd\ufffd\ufffd\ufffd\ufffd\ufffd\ufffd\ufffd", 0},
       {"UTF-8 cut off by the end of the file", "\xEF\xBB\xBF[Velmora]\r\nS=a\xE2\x82", L"Velmora", L"S", L"a\ufffd", 0},
+      {"UTF-8 ending with the file", "\xEF\xBB\xBF[Velmora]\r\nS=a\xC3\xA9", L"Velmora", L"S", L"a\u00e9", 0},
       {"empty file", "", L"Velmora", L"A", L"dflt", 77},
   };
   for (const auto& [value, expected] : integers) {
