@@ -8,6 +8,8 @@
 #include <stdexcept>
 #include <thread>
 
+#include "camera/replay_camera.h"
+
 namespace vel {
 namespace {
 
@@ -90,6 +92,17 @@ TEST(CameraCapture, AStopKeepsOnlyAnErrorReportedBeforeIt) {
     EXPECT_TRUE(capture.running());
     capture.stop();
     EXPECT_EQ(capture.lastError().empty(), !reported) << reported;
+  }
+}
+
+TEST(ReplayCamera, EachStartBeginsAgainWithoutAFrame) {
+  ReplayCamera camera{{*makeFrame(4, 2, 0, 0)}};
+  EXPECT_EQ(camera.publish(0, 1000), 0u) << "stopped";
+  for (int run = 0; run < 2; ++run) {
+    camera.start(kDevice, false);
+    EXPECT_EQ(camera.latestFrame(), nullptr);
+    EXPECT_EQ(camera.publish(7, 1000 + run), 1u);
+    EXPECT_EQ(camera.latestFrame()->timeMs, 1000u + static_cast<unsigned>(run));
   }
 }
 

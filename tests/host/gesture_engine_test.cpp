@@ -117,7 +117,9 @@ TEST_F(GestureEngine, AfterAFireTheAimStaysLockedOnTheSpot) {
 TEST_F(GestureEngine, AStrayWithinTwiceTheRadiusPausesTheHoldAndBeyondItRestarts) {
   engage();
   const std::int64_t engaged = driver.now;
-  driver.keep(kPointing, 400);
+  driver.keep(kPointing, 380);
+  const ControlOutput drift = driver.after(20, at(kPoseOneFinger, 5));
+  EXPECT_EQ(moveAction(drift.pointer), drift.actions.at(0)) << "a locked aim stays on the anchor";
   // Two frames off the anchor: the fire comes 40 ms later.
   EXPECT_GT(driver.after(20, at(kPoseOneFinger, kStray)).progress, 0.2f);
   EXPECT_EQ(GestureDriver::kinds(driver.after(20, kPointing)), "Move");
@@ -202,6 +204,9 @@ TEST_F(GestureEngine, OtherPosesSettle180MsAndOnlyAnAssignedOneFires) {
   const ControlOutput fired = driver.at(changed + 1340, at(kPoseTwoFingers, 0));
   EXPECT_EQ(GestureDriver::kinds(fired), "Move RightClick");
   EXPECT_EQ(fired.status, L"Right-click done — move to continue");
+  // Pointing back at the spot is a new hold: another kind of click may follow.
+  const std::int64_t pointing = driver.after(20, kPointing).timeMs;
+  EXPECT_EQ(GestureDriver::kinds(driver.keep(kPointing, pointing + 1160 - driver.now)), "Move LeftClick");
 
   // Copy on Thumb up fires on the spot a click just locked; pointing back keeps the lock.
   driver.settings.gestures[8] = kPoseThumbUp;

@@ -73,7 +73,7 @@ TEST(FingerExtension, FartherThanTheMiddleJointAndStraightEnough) {
   };
   const Point base{0, -100}, middle{0, -150};
   const struct { Point base, middle, tip; bool extended; } rows[] = {
-      {base, middle, {0, -167}, false}, {base, middle, {0, -169}, true}, {base, middle, bentBy(47), true},
+      {base, middle, {0, -167}, false}, {base, middle, {0, -169}, true}, {base, middle, bentBy(49), true},
       {base, middle, bentBy(52), false}, {base, middle, {kNan, -200}, false}, {base, middle, {0, -150.5f}, false},
       {{0, -0.5f}, {0, -1}, {0, -2.5f}, false}, {{0, -1}, {0, -2}, {0, -3.5f}, true}};
   for (const auto& row : rows) {

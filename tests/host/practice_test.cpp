@@ -227,6 +227,7 @@ TEST_F(Practice, ADropGraceThatLapsesOrADropOutsideTheTargetMisses) {
   now += 701;  // no frames: painting lets the grace lapse
   EXPECT_EQ(state().dropUntil, 0);
   EXPECT_EQ(prompt(), L"Released. Point at the large circle to try again.");
+  EXPECT_EQ(engine.practicePrompt(state().resultShownUntil), L"Aim first. Hold this pose to grab; move it, then open your hand to drop.");
   frame(target(1), {}, kPoseOpenHand);
   EXPECT_EQ(state().result, PracticeResult::ReleasedEarly) << "too late to finish the drop";
   now += 1100;

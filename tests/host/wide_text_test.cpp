@@ -21,6 +21,7 @@ TEST(WideText, MalformedBytesBecomeReplacementCharacters) {
   EXPECT_EQ(toWide("a\xFF" "b"), L"a\uFFFDb");
   EXPECT_EQ(toWide("a\xE2\x80"), L"a\uFFFD") << "cut off at the end";
   EXPECT_EQ(toWide("\xE2\x80" "b"), L"\uFFFDb") << "cut off by an ordinary byte";
+  EXPECT_EQ(toWide("\xC3\xA9\x80"), L"\u00e9\uFFFD") << "a continuation byte too many";
   EXPECT_EQ(toWide("\xC0\xAF"), L"\uFFFD") << "overlong";
   EXPECT_EQ(toWide("\xED\xA0\x80"), L"\uFFFD") << "a surrogate";
 }
