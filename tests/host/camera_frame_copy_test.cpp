@@ -47,6 +47,7 @@ TEST(CameraFrameCopy, ShortBuffersAreTruncated) {
   for (const auto& c : cases) EXPECT_EQ(contiguousTopRow(src.data(), c.size, c.stride, kRowBytes, kHeight), nullptr) << c.size;
   EXPECT_EQ(contiguousTopRow(src.data(), 8, 0, kRowBytes, kHeight), src.data());
   EXPECT_EQ(contiguousTopRow(src.data(), 36, 12, kRowBytes, kHeight), src.data());
+  EXPECT_EQ(contiguousTopRow(src.data(), 24, 8, kRowBytes, 0), nullptr) << "no rows";
 }
 
 }  // namespace

@@ -77,6 +77,7 @@ TEST_F(GestureEngine, HoldingStillClicksOnce160MsPlusTheClampedClickWaitAfterEng
     const ControlOutput half = driver.keep(kPointing, engaged + 160 + hold / 2 - driver.now);
     EXPECT_TRUE(half.showProgress);
     EXPECT_NEAR(half.progress, 0.5f, 1e-3f) << wait;
+    EXPECT_EQ(moveAction(half.progressAt), half.actions.at(0)) << "the circle fills where the aim is held";
     EXPECT_EQ(actionsWhile(kPointing, engaged + 159 + hold - driver.now).find("Click"), std::string::npos) << wait;
     const ControlOutput fired = driver.at(engaged + 160 + hold, kPointing);
     EXPECT_EQ(GestureDriver::kinds(fired), "Move LeftClick") << wait;
@@ -136,6 +137,15 @@ TEST_F(GestureEngine, AStrayWithinTwiceTheRadiusPausesTheHoldAndBeyondItRestarts
 }
 
 TEST_F(GestureEngine, AnIdlePoseBetweenHoldsStartsTheHoldOver) {
+  // A moment's rest, then pointing again: engaging takes 200 ms, the hold all its time after that.
+  engage();
+  driver.keep(kPointing, 500);
+  driver.after(20, at(kPoseOpenHand, 0));
+  ASSERT_EQ(GestureDriver::kinds(driver.keep(kPointing, 220)), "Move");
+  const std::int64_t engaged = driver.now;
+  EXPECT_EQ(actionsWhile(kPointing, 1159).find("Click"), std::string::npos);
+  EXPECT_EQ(GestureDriver::kinds(driver.at(engaged + 1160, kPointing)), "Move LeftClick");
+
   engage();
   driver.keep(kPointing, 500);
   const float spot = driver.state.lastPointer.x;

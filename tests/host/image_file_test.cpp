@@ -24,6 +24,12 @@ TEST(HostImageFile, PhotosDecodeToOneOpaqueFrame) {
   EXPECT_EQ(png[0].width, 640);
   EXPECT_TRUE(png[0].wellFormed());
   EXPECT_EQ(png[0].pixels[3], 255);
+  // The smallest image there is: one transparent pixel.
+  const test::TempDir dir;
+  test::writeFile(dir / "dot.png", std::string("\x89PNG\r\n\x1a\n\0\0\0\x0dIHDR\0\0\0\x01\0\0\0\x01\x08\x06\0\0\0\x1f\x15\xc4\x89"
+                                               "\0\0\0\x0aIDATx\x9c\x63\0\x01\0\0\x05\0\x01\x0d\x0a\x2d\xb4\0\0\0\0IEND\xae\x42\x60\x82", 67));
+  const auto dot = decodeImageFile(dir / "dot.png");
+  EXPECT_EQ((std::pair{dot.at(0).width, dot.at(0).height}), (std::pair{1, 1}));
 }
 
 TEST(HostImageFile, UnusableFilesGiveAStepAndADetail) {

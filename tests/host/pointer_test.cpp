@@ -139,6 +139,7 @@ TEST(PointerFilterStep, BlendsByTheFeelAtRestAndFollowsFastMovementWithoutLag) {
   for (int i = 1; i <= 7; ++i) down.push_back({0.2f, 0.6f + 0.01f * static_cast<float>(i)});
   const struct { float smoothing, dt; std::vector<Point> raws; Point expected; } rows[] = {
       {0.18f, 1.0f / 30, step, {0.216697f, 0.583303f}},  // Steady
+      {0.1f, 1.0f / 30, step, {0.215902f, 0.584098f}},   // never smoother than 0.15
       {0.5f, 1.0f / 30, step, {0.21983f, 0.58017f}},     // Balanced
       {1.0f, 1.0f / 30, step, {0.22f, 0.58f}},           // Direct: no filtering
       {0.18f, 1.0f / 30, down, {0.2f, 0.651527f}},

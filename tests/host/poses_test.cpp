@@ -75,12 +75,27 @@ TEST(FingerExtension, FartherThanTheMiddleJointAndStraightEnough) {
   const struct { Point base, middle, tip; bool extended; } rows[] = {
       {base, middle, {0, -167}, false}, {base, middle, {0, -169}, true}, {base, middle, bentBy(49), true},
       {base, middle, bentBy(52), false}, {base, middle, {kNan, -200}, false}, {base, middle, {0, -150.5f}, false},
-      {{0, -0.5f}, {0, -1}, {0, -2.5f}, false}, {{0, -1}, {0, -2}, {0, -3.5f}, true}};
+      {{0, -0.5f}, {0, -1}, {0, -2.5f}, false}, {{0, -1}, {0, -2}, {0, -3.5f}, true}, {{0, -1}, {0, -2}, {0, -3}, false}};
   for (const auto& row : rows) {
     HandLandmarks hand{};
     hand[1] = {60, -40};  // the thumb's base, which plays no part
     hand[5] = row.base, hand[6] = row.middle, hand[8] = row.tip;
     EXPECT_EQ(fingerExtended(hand, Finger::Index), row.extended) << row.tip.x << "," << row.tip.y;
+  }
+}
+
+// Each finger by its own joints: straight up from its base, or bent square at its middle joint.
+TEST(FingerExtension, EachFingerByItsOwnJoints) {
+  for (const Finger finger : {Finger::Index, Finger::Middle, Finger::Ring, Finger::Little}) {
+    const std::size_t base = 5 + 4 * (static_cast<std::size_t>(finger) - 1);
+    for (const bool straight : {true, false}) {
+      HandLandmarks hand{};
+      hand[0] = {0, 3};
+      hand[base] = {0, 0}, hand[base + 1] = {0, -1};
+      hand[base + 2] = straight ? Point{0, -2} : Point{1, -1}, hand[base + 3] = straight ? Point{0, -3} : Point{3, -1};
+      EXPECT_EQ(fingerExtended(hand, finger), straight) << base;
+      EXPECT_EQ(extendedFingers(hand), straight ? 1 << (static_cast<int>(finger) - 1) : 0) << base;
+    }
   }
 }
 

@@ -89,11 +89,12 @@ TEST_F(Practice, StepsAreTheAssignedPointerActionsAndWithoutThemOnlyTheRestStep)
   EXPECT_EQ(prompt(), L"Point to aim. Hold your chosen pose while the circle fills.");
 
   frame(kOffTarget);
-  EXPECT_EQ(state().areaWidth, 276) << "the area follows the output's frame";
+  EXPECT_EQ((std::pair{state().areaWidth, state().areaHeight}), (std::pair{276, 208})) << "the area follows the frame";
   ControlOutput sizeless = test::handOutput(now);
   sizeless.sequence = ++sequence;
+  sizeless.frameWidth = 640;
   engine.practiceOnOutput(sizeless, now);
-  EXPECT_EQ(state().areaWidth, 276) << "no frame size: the area stays";
+  EXPECT_EQ(state().areaWidth, 276) << "no frame height: the area stays";
   start(Gestures{});
   EXPECT_TRUE(state().inRestStep());
   EXPECT_EQ(prompt(), L"Open your hand, as shown below, and hold briefly to rest.");
@@ -145,8 +146,10 @@ TEST_F(Practice, AWholeSessionThroughEveryStepType) {
   EXPECT_EQ(state().result, PracticeResult::ReleasedEarly);
   EXPECT_EQ(prompt(), L"Released — open your hand to finish the drop.");
   for (int i = 0; i < 15; ++i) frame(kOffTarget, {}, kPoseClosedFist);  // 495 ms still closed
+  const Point dropped = target(state().targetIndex);
   frame(kOffTarget, {}, kPoseOpenHand);  // the drop lands where the hand let go
   EXPECT_EQ(state().result, PracticeResult::Hit);
+  EXPECT_EQ(state().pointer.x, dropped.x);
   now += 1100;
   frame(kOffTarget);
   EXPECT_EQ(state().currentAction, kActionScroll);
@@ -193,11 +196,11 @@ TEST_F(Practice, MouseClicksHitWithinTheTargetRadiusOnlyWhenNothingElseIsGoingOn
     engine.practiceMouseClick(outside, now);
     EXPECT_EQ(state().result, PracticeResult::Hit) << "no attempt outside the area";
   }
+  engine.practiceMouseClick({0.0f, 1.0f}, now);
+  EXPECT_EQ(state().result, PracticeResult::Missed) << "the area's corner is in it";
   engine.practiceMouseClick({target(1).x + 0.131f, target(1).y}, now);
   engine.practiceMouseClick({target(1).x, target(1).y - 0.131f}, now);
   EXPECT_EQ(state().mouseHits, 1u) << "26.07 pixels away";
-  engine.practiceMouseClick({0.0f, 1.0f}, now);
-  EXPECT_EQ(state().result, PracticeResult::Missed) << "the area's corner is in it";
   for (const auto& [width, height, result] : {std::tuple{1, 200, PracticeResult::Missed},
                                               {200, 1, PracticeResult::Missed}, {2, 2, PracticeResult::Hit}}) {
     engine.startPractice(now, width, height, kDefaultGestures);
@@ -266,6 +269,7 @@ TEST_F(Practice, LosingTheHandLetsGoOfTheGrab) {
     next.needsGuidance = row.guidance;
     send(next, target(1), kPoseClosedFist);
     EXPECT_EQ(state().grabbed, row.kept) << row.gap;
+    EXPECT_EQ(state().pointerValid, !row.guidance) << row.gap;
   }
   startGrabbed();
   now += 250 - 33;

@@ -92,7 +92,7 @@ TEST_F(Adjustment, KeepingTheSameDistanceFromTheCamera) {
   pointAt(kPauses[1], 700);
   // Just beyond the limits (1.38 and 0.72 of the palm at rest) and just inside them.
   for (const float scale : {1.385f, 0.715f}) {
-    const ControlOutput output = driver.after(33, pointingAt(kPauses[1], scale));
+    const ControlOutput output = pointAt(kPauses[1], 300, scale);
     EXPECT_EQ(output.status, L"Keep the same comfortable distance from the camera.");
     EXPECT_EQ(output.adjustment.progress, 0.0f);
   }

@@ -82,6 +82,7 @@ TEST_F(SettingsFile, ValuesLoadClampedAndSaveBackAsLoaded) {
     for (const std::string& line : row.saved) EXPECT_NE(text.find("\r\n" + line + "\r\n"), std::string::npos) << row.lines << " / " << line;
   }
   EXPECT_FLOAT_EQ(load("[Velmora]\nPointerFeel=7\n").settings.pointerSmoothing, 1.0f);
+  EXPECT_FLOAT_EQ(load("[Velmora]\nMargin=20\n").settings.Margin, 0.2f);
   const LoadedSettings tagged = load("[Velmora]\nReachMirror=0\nReachCamera=\\\\?\\usb#vid_1\n");
   EXPECT_FALSE(tagged.reachMirror);
   EXPECT_EQ(tagged.reachCamera, L"\\\\?\\usb#vid_1");
