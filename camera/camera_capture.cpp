@@ -56,15 +56,18 @@ void CameraCapture::publish(FramePtr frame) {
   latest_ = std::move(frame);
 }
 
+void CameraCapture::fail(const char* message) {
+  // A stop during opening ends the body with an error nobody needs to read.
+  if (stopRequested_) return;
+  std::lock_guard lock(mutex_);
+  lastError_ = widen(message);
+}
+
 void CameraCapture::captureThread(CameraDevice device, bool detail) {
   try {
     body_(device, detail, *this);
   } catch (const std::exception& error) {
-    // A stop during opening ends the body with an error nobody needs to read.
-    if (!stopRequested_) {
-      std::lock_guard lock(mutex_);
-      lastError_ = widen(error.what());
-    }
+    fail(error.what());
   }
   running_ = false;  // only once the error text is in place
 }

@@ -12,18 +12,21 @@
 
 namespace vel {
 
-// What a capture body sees of its capture: the stop request and the newest-frame slot.
+// What a capture body sees of its capture: the stop request, the newest-frame slot and the error.
 class CaptureContext {
  public:
   virtual bool stopRequested() const = 0;
   virtual void publish(FramePtr frame) = 0;
+  // Makes the ASCII `message` the last error unless a stop was requested. A body with slow
+  // clean-up calls it first, so that a stop arriving during the clean-up keeps the text.
+  virtual void fail(const char* message) = 0;
 
  protected:
   ~CaptureContext() = default;
 };
 
-// Opens `device` and publishes frames until a stop is requested or an error is thrown; the
-// error's ASCII message becomes the capture's last error unless a stop was requested.
+// Opens `device` and publishes frames until a stop is requested or it fails; an error it throws
+// is passed to `fail`.
 using CaptureBody = std::function<void(const CameraDevice& device, bool detail, CaptureContext& context)>;
 
 class CameraCapture final : public ICamera, private CaptureContext {
@@ -42,6 +45,7 @@ class CameraCapture final : public ICamera, private CaptureContext {
  private:
   bool stopRequested() const override { return stopRequested_; }
   void publish(FramePtr frame) override;
+  void fail(const char* message) override;
   void captureThread(CameraDevice device, bool detail);
 
   CaptureBody body_;

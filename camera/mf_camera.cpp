@@ -111,12 +111,6 @@ class SampleCallback final : public IMFSourceReaderCallback {
   DWORD flags_ = 0;
 };
 
-// Media sources must be shut down, not only released, or the device stays busy.
-struct SourceShutdown {
-  IMFMediaSource* source;
-  ~SourceShutdown() { source->Shutdown(); }
-};
-
 struct RgbGeometry {
   std::int32_t width = 0;
   std::int32_t height = 0;
@@ -240,19 +234,22 @@ std::vector<CameraDevice> enumerateCameras() {
 
 namespace {
 
-void captureFrames(const CameraDevice& device, bool detail, CaptureContext& context) {
-  ComPtr<IMFAttributes> deviceAttributes;
-  checkHr(MFCreateAttributes(&deviceAttributes, 2), "Create camera attributes");
-  checkHr(deviceAttributes->SetGUID(MF_DEVSOURCE_ATTRIBUTE_SOURCE_TYPE, MF_DEVSOURCE_ATTRIBUTE_SOURCE_TYPE_VIDCAP_GUID),
+ComPtr<IMFMediaSource> openSource(const CameraDevice& device) {
+  ComPtr<IMFAttributes> attributes;
+  checkHr(MFCreateAttributes(&attributes, 2), "Create camera attributes");
+  checkHr(attributes->SetGUID(MF_DEVSOURCE_ATTRIBUTE_SOURCE_TYPE, MF_DEVSOURCE_ATTRIBUTE_SOURCE_TYPE_VIDCAP_GUID),
           "Select video capture");
-  checkHr(deviceAttributes->SetString(MF_DEVSOURCE_ATTRIBUTE_SOURCE_TYPE_VIDCAP_SYMBOLIC_LINK, device.deviceId.c_str()),
+  checkHr(attributes->SetString(MF_DEVSOURCE_ATTRIBUTE_SOURCE_TYPE_VIDCAP_SYMBOLIC_LINK, device.deviceId.c_str()),
           "Select camera");
   ComPtr<IMFMediaSource> source;
-  checkHr(MFCreateDeviceSource(deviceAttributes.Get(), &source),
+  checkHr(MFCreateDeviceSource(attributes.Get(), &source),
           "Open camera; check Windows camera permission and other camera apps");
-  const SourceShutdown shutdown{source.Get()};  // runs before `source` is released
-  if (context.stopRequested()) throw std::runtime_error("Camera stopped");
+  return source;
+}
 
+// The reader and everything it needs live here, so they are gone when this returns or throws;
+// the source stays with the caller.
+void captureFrames(IMFMediaSource* source, bool detail, CaptureContext& context) {
   ComPtr<SampleCallback> callback;
   callback.Attach(new SampleCallback);
   ComPtr<IMFAttributes> readerAttributes;
@@ -262,7 +259,7 @@ void captureFrames(const CameraDevice& device, bool detail, CaptureContext& cont
   checkHr(readerAttributes->SetUnknown(MF_SOURCE_READER_ASYNC_CALLBACK, callback.Get()),
           "Enable cancellable camera capture");
   ComPtr<IMFSourceReader> reader;
-  checkHr(MFCreateSourceReaderFromMediaSource(source.Get(), readerAttributes.Get(), &reader), "Create camera reader");
+  checkHr(MFCreateSourceReaderFromMediaSource(source, readerAttributes.Get(), &reader), "Create camera reader");
   reader->SetStreamSelection(static_cast<DWORD>(MF_SOURCE_READER_ALL_STREAMS), FALSE);
   checkHr(reader->SetStreamSelection(kVideoStream, TRUE), "Enable camera stream");
 
@@ -300,7 +297,17 @@ struct ComApartment {
 
 void captureWithMediaFoundation(const CameraDevice& device, bool detail, CaptureContext& context) {
   const ComApartment apartment;
-  captureFrames(device, detail, context);
+  ComPtr<IMFMediaSource> source;
+  try {
+    source = openSource(device);
+    if (context.stopRequested()) throw std::runtime_error("Camera stopped");
+    captureFrames(source.Get(), detail, context);
+  } catch (const std::exception& error) {
+    // Recorded before the shutdown below, which can take long: a stop meanwhile keeps the text.
+    context.fail(error.what());
+  }
+  // Media sources must be shut down, not only released, or the device stays busy.
+  if (source) source->Shutdown();
 }
 
 }  // namespace vel

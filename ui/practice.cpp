@@ -88,8 +88,8 @@ void handleActions(PracticeState& state, const ControlOutput& output, std::int64
       state.lastKind = kind;
       attempt(state, state.pointer, PracticeSource::Hand, now);
     } else if (kind == ActionKind::LeftDown) {
+      // A grab leaves the last kind alone: a miss right after a drop keeps the drop's prompt.
       if (!wantedNow(state, kind)) continue;
-      state.lastKind = kind;
       state.dropUntil = 0;
       state.grabbed = hitTest(state, state.pointer);
       showResult(state, state.grabbed ? PracticeResult::Grabbed : PracticeResult::Missed, PracticeSource::Hand,

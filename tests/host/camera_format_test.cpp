@@ -4,6 +4,7 @@
 #include <limits>
 #include <vector>
 
+#include "camera/camera.h"
 #include "camera/format_choice.h"
 
 namespace vel {
@@ -50,8 +51,13 @@ TEST(CameraFormatChoice, BaselineAndDetailRules) {
       {"29 fps detail", {{640, 480, 30}, {960, 720, 29.0}}, true, 0, 1},
       {"31 fps detail", {{640, 480, 30}, {960, 720, 31.0}}, true, 0, 1},
       {"31.5 fps no detail", {{640, 480, 30}, {960, 720, 31.5}}, true, 0, 0},
+      {"640 rows are enough for detail", {{640, 480, 30}, {853, 640, 30}}, true, 0, 1},
+      {"detail closest to 960 x 720", {{640, 480, 30}, {960, 719, 30}, {960, 721, 30}}, true, 0, 1},
       {"cost 280 beats 300", {{640, 480, 15}, {800, 600, 30}}, false, 1, 1},
       {"first of equal costs", {{700, 480, 30}, {580, 480, 30}}, false, 0, 0},
+      {"a frame per second costs 20 pixels", {{640, 480, 29}, {660, 480, 30}}, false, 0, 0},
+      {"from 30 frames per second", {{640, 480, 31}, {641, 480, 30}}, false, 1, 1},
+      {"from 480 rows", {{640, 440, 30}, {660, 480, 30}}, false, 1, 1},
       {"first of equal details", {{640, 480, 30}, {1000, 750, 30}, {920, 690, 30}, {1000, 750, 30}}, true, 0, 1},
       {"aspect off by 0.009", {{640, 480, 30}, {960, 725, 30}}, true, 0, 1},
       {"aspect off by 0.038", {{640, 480, 30}, {960, 700, 30}}, true, 0, 0},
@@ -68,6 +74,11 @@ TEST(CameraFormatChoice, BaselineAndDetailRules) {
     EXPECT_EQ(index(choice.baseline), c.baseline);
     EXPECT_EQ(index(choice.preferred), c.preferred);
   }
+}
+
+TEST(CameraChoice, TheSettingIsClampedIntoTheList) {
+  const struct { int camera; std::size_t count; int index; } rows[] = {{5, 2, 1}, {-3, 2, 0}, {1, 2, 1}, {4, 0, 0}, {-1, 0, 0}};
+  for (const auto& row : rows) EXPECT_EQ(clampCameraIndex(row.camera, row.count), row.index) << row.camera << " of " << row.count;
 }
 
 }  // namespace

@@ -43,9 +43,11 @@ TEST(CameraFrameCopy, ShortBuffersAreTruncated) {
   const struct {
     std::size_t size;
     std::ptrdiff_t stride;
-  } cases[] = {{23, 8}, {23, -8}, {0, 8}, {14, 4}, {7, 0}};
+  } cases[] = {{23, 8}, {23, -8}, {0, 8}, {14, 4}, {7, 0}, {35, 12}};  // 35: the padding after the last row counts
   for (const auto& c : cases) EXPECT_EQ(contiguousTopRow(src.data(), c.size, c.stride, kRowBytes, kHeight), nullptr) << c.size;
   EXPECT_EQ(contiguousTopRow(src.data(), 8, 0, kRowBytes, kHeight), src.data());
+  EXPECT_EQ(contiguousTopRow(src.data(), 36, 12, kRowBytes, kHeight), src.data());
+  EXPECT_EQ(contiguousTopRow(src.data(), 24, 8, kRowBytes, 0), nullptr) << "no rows";
 }
 
 }  // namespace

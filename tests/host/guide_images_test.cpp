@@ -38,6 +38,9 @@ TEST(GuideCellPlacement, CellIsScaledToFitAndCentred) {
   const auto tile = placeGuideCell(loaded(320, 256), {1, 0}, 0, 0, 200, 82);
   ASSERT_TRUE(tile);
   EXPECT_EQ((std::array{tile->x, tile->width, tile->height}), (std::array{49, 102, 82}));
+  const auto narrow = placeGuideCell(loaded(320, 256), {1, 0}, 10, 20, 100, 200);  // the width binds
+  ASSERT_TRUE(narrow);
+  EXPECT_EQ((std::array{narrow->x, narrow->y, narrow->width, narrow->height}), (std::array{10, 80, 100, 80}));
 }
 
 TEST(GuideCellPlacement, InvalidReferencesAndUnloadedSheetsDrawNothing) {

@@ -35,11 +35,20 @@ std::array<Point, kLandmarkCount> uprightLandmarks() {
   return landmarks;
 }
 
+// Rotations are compared as directions, and must lie in [-π, π).
 void expectSameRegion(const HandRegion& got, const HandRegion& expected) {
   EXPECT_NEAR(got.centre.x, expected.centre.x, 1e-3f);
   EXPECT_NEAR(got.centre.y, expected.centre.y, 1e-3f);
   EXPECT_NEAR(got.size, expected.size, 1e-3f);
-  EXPECT_NEAR(normalizeAngle(got.rotation - expected.rotation), 0.0f, 1e-5f);
+  EXPECT_NEAR(std::cos(got.rotation), std::cos(expected.rotation), 1e-5f);
+  EXPECT_NEAR(std::sin(got.rotation), std::sin(expected.rotation), 1e-5f);
+  EXPECT_TRUE(got.rotation >= -kPi && got.rotation < kPi) << got.rotation;
+}
+
+TEST(HandRegions, AnglesAreNormalisedIntoMinusPiToPi) {
+  const std::pair<float, float> rows[] = {{0.0f, 0.0f}, {3.0f, 3.0f}, {kPi, -kPi}, {-kPi, -kPi},
+                                          {1.5f * kPi, -0.5f * kPi}, {-1.5f * kPi, 0.5f * kPi}, {7.0f * kPi + 0.25f, -kPi + 0.25f}};
+  for (const auto& [angle, normalised] : rows) EXPECT_NEAR(normalizeAngle(angle), normalised, 2e-5f) << angle;
 }
 
 TEST(HandRegions, UprightHandsShiftTowardsTheFingersAndTurnWithTheHand) {

@@ -123,8 +123,11 @@ TEST(SteppedResampling, EdgesAndTinyFramesMatchTheSampler) {
                                      SampleGrid{{-1.5f, -0.7f}, {0.37f, 0.0f}, {0.0f, 0.53f}},
                                      SampleGrid{{0.5f, 0.5f}, {0.3f, 0.01f}, {-0.02f, 0.4f}},
                                      SampleGrid{{nan, 0.0f}, {1.0f, 0.0f}, {0.0f, 1.0f}}}) {
-        std::vector<float> input(static_cast<std::size_t>(side) * side * 3, -1.0f);
+        // One float more, which must stay untouched.
+        std::vector<float> input(static_cast<std::size_t>(side) * side * 3 + 1, -1.0f);
         resample(frame, grid, side, input.data());
+        EXPECT_EQ(input.back(), -1.0f);
+        input.pop_back();
         EXPECT_LT(largestDifference(frame, input, side, [&](int ix, int iy) { return grid.at(ix, iy); }),
                   kRoundingTolerance)
             << width << "x" << height << " side " << side;

@@ -13,6 +13,8 @@
 namespace vel {
 namespace {
 
+constexpr float kInf = std::numeric_limits<float>::infinity();
+
 // Raw detector outputs: every score far below the threshold until a test raises some.
 struct RawPalmOutputs {
   std::vector<float> scores = std::vector<float>(kAnchorCount, -10.0f);
@@ -22,9 +24,12 @@ struct RawPalmOutputs {
     scores[static_cast<std::size_t>(anchor)] = raw;
     return *this;
   }
-  RawPalmOutputs& keypoint(int anchor, int k, float dx, float dy) {
-    regressors[static_cast<std::size_t>(anchor) * 18 + 4 + 2 * static_cast<std::size_t>(k)] = dx;
-    regressors[static_cast<std::size_t>(anchor) * 18 + 5 + 2 * static_cast<std::size_t>(k)] = dy;
+  // Keypoint k of `anchor` offset by (k, 2k) input pixels plus (dx, dy).
+  RawPalmOutputs& keypoints(int anchor, float dx, float dy) {
+    for (std::size_t k = 0; k < 7; ++k) {
+      regressors[static_cast<std::size_t>(anchor) * 18 + 4 + 2 * k] = dx + static_cast<float>(k);
+      regressors[static_cast<std::size_t>(anchor) * 18 + 5 + 2 * k] = dy + 2.0f * static_cast<float>(k);
+    }
     return *this;
   }
   std::optional<PalmDetection> decode(const Letterbox& box = {192.0f, 0.0f, 0.0f}) const {
@@ -40,36 +45,44 @@ TEST(PalmLetterbox, FramesAreCentredInABlackSquare) {
   std::vector<float> input(192 * 192 * 3, -1.0f);
   resample(white, letterboxGrid(letterboxFor(white)), 192, input.data());
   // 80 of 640 rows are 24 of 192 input rows, top and bottom.
-  const auto at = [&](int ix, int iy) { return input[(static_cast<std::size_t>(iy) * 192 + ix) * 3]; };
   for (int ix : {0, 95, 191}) {
-    for (int iy : {0, 23, 24, 167, 168, 191}) EXPECT_FLOAT_EQ(at(ix, iy), iy >= 24 && iy < 168 ? 1.0f : 0.0f) << iy;
+    for (int iy : {0, 23, 24, 167, 168, 191}) {
+      EXPECT_FLOAT_EQ(input[(static_cast<std::size_t>(iy) * 192 + ix) * 3], iy >= 24 && iy < 168 ? 1.0f : 0.0f) << iy;
+    }
   }
 }
 
 TEST(PalmDecoding, OnlyScoresStrictlyAboveTheThresholdDetect) {
-  const float inf = std::numeric_limits<float>::infinity();
   const float atThreshold = std::log(0.65f / 0.35f);
   ASSERT_EQ(1.0f / (1.0f + std::exp(-atThreshold)), 0.65f);
-  for (float raw : {-10.0f, atThreshold, -inf, std::numeric_limits<float>::quiet_NaN()}) {
+  for (float raw : {-10.0f, atThreshold, -kInf, std::numeric_limits<float>::quiet_NaN()}) {
     EXPECT_FALSE(RawPalmOutputs().score(10, raw).decode()) << raw;
   }
   EXPECT_TRUE(RawPalmOutputs().score(10, std::log(0.66f / 0.34f)).decode());
 }
 
-TEST(PalmDecoding, HighestScoreWinsAndTiesKeepTheLowerIndex) {
-  const auto anchorX = [](std::size_t anchor, float dx) { return (buildAnchors()[anchor].x + dx / 192.0f) * 192.0f; };
-  const auto best = RawPalmOutputs().score(5, 2.0f).score(700, 3.0f).score(1500, 1.0f).keypoint(700, 0, 9, 0).decode();
-  ASSERT_TRUE(best);
-  EXPECT_FLOAT_EQ(best->score, 1.0f / (1.0f + std::exp(-3.0f)));
-  EXPECT_FLOAT_EQ(best->keypoints[0].x, anchorX(700, 9.0f));
-  const auto tie = RawPalmOutputs().score(1200, 3.0f).score(300, 3.0f).keypoint(300, 0, 1.0f, 0.0f).decode();
-  ASSERT_TRUE(tie);
-  EXPECT_FLOAT_EQ(tie->keypoints[0].x, anchorX(300, 1.0f));
-  // +inf and 200 both saturate to a score of 80, so the lower index wins the tie.
-  const float inf = std::numeric_limits<float>::infinity();
-  const auto saturated = RawPalmOutputs().score(40, 200.0f).score(20, inf).keypoint(20, 0, 5, 0).decode();
-  ASSERT_TRUE(saturated);
-  EXPECT_FLOAT_EQ(saturated->keypoints[0].x, anchorX(20, 5.0f));
+// Anchors: two per cell of a 24 × 24 grid, then six per cell of a 12 × 12 grid, at the cell
+// centres, row by row. Keypoints are the anchor plus their offsets, in letterbox pixels.
+TEST(PalmDecoding, TheHighestScoringAnchorGivesTheKeypoints) {
+  const struct { RawPalmOutputs outputs; Letterbox box; Point first; float score; } rows[] = {
+      {RawPalmOutputs().score(5, 2.0f).score(700, 3.0f).score(1500, 1.0f).keypoints(700, 9, 0), {192, 0, 0}, {125, 116}, 3.0f},
+      {RawPalmOutputs().score(1500, 2.0f).keypoints(1500, 1, 1), {192, 0, 0}, {169, 73}, 2.0f},
+      {RawPalmOutputs().score(1200, 3.0f).score(300, 3.0f).keypoints(300, 1, 0), {192, 0, 0}, {53, 52}, 3.0f},  // tie
+      {RawPalmOutputs().score(40, 200.0f).score(20, kInf).keypoints(20, 5, 0), {192, 0, 0}, {89, 4}, 80.0f},  // saturated tie
+      {RawPalmOutputs().score(700, 3.0f), {640, 0, 80}, {386.667f, 306.667f}, 3.0f},  // 14.5 / 24 of 640, less the pad
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(&row - rows);
+    const auto palm = row.outputs.decode(row.box);
+    ASSERT_TRUE(palm);
+    EXPECT_FLOAT_EQ(palm->score, 1.0f / (1.0f + std::exp(-row.score)));
+    const float scale = row.box.side / 192.0f;
+    for (std::size_t k = 0; k < 7; ++k) {
+      const bool offsets = row.box.side == 192.0f;
+      EXPECT_NEAR(palm->keypoints[k].x, row.first.x + (offsets ? scale * static_cast<float>(k) : 0.0f), 1e-3f) << k;
+      EXPECT_NEAR(palm->keypoints[k].y, row.first.y + (offsets ? scale * 2.0f * static_cast<float>(k) : 0.0f), 1e-3f) << k;
+    }
+  }
 }
 
 }  // namespace

@@ -1,11 +1,14 @@
 // Practice driven by synthetic control outputs: steps, targets, misses, mouse hits, the drop
-// grace, the rest step and completion, with explicit times.
+// grace, losing the hand, the rest step and completion, with explicit times.
 #include "ui/practice.h"
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <functional>
 #include <initializer_list>
 #include <string>
+#include <tuple>
 
 #include "control/poses.h"
 #include "tests/support/control_outputs.h"
@@ -49,7 +52,6 @@ class Practice : public ::testing::Test {
     now = until;
     frame(kOffTarget, {}, kPoseOpenHand);
   }
-  void wait(std::int64_t ms) { now += ms; }
 
   PracticeState state() { return engine.practiceForPaint(now); }
   std::wstring prompt() { return engine.practicePrompt(now); }
@@ -72,7 +74,7 @@ class Practice : public ::testing::Test {
   void hitAndPause(ActionKind kind) {
     frame(target(state().targetIndex), {kind});
     ASSERT_EQ(prompt(), L"Well done — next gesture in a moment.");
-    wait(1100);
+    now += 1100;
   }
 };
 
@@ -81,18 +83,31 @@ TEST_F(Practice, StepsAreTheAssignedPointerActionsAndWithoutThemOnlyTheRestStep)
   gestures[kActionClick] = 1;
   gestures[kActionScroll] = 2;
   gestures[8] = 5;  // Copy never gets a step
-  start(gestures);
+  engine.startPractice(now, 200, 200, gestures);
   ASSERT_EQ(state().stepCount, 2);
   EXPECT_EQ(state().steps[1], kActionScroll);
   EXPECT_EQ(prompt(), L"Point to aim. Hold your chosen pose while the circle fills.");
 
+  frame(kOffTarget);
+  EXPECT_EQ((std::pair{state().areaWidth, state().areaHeight}), (std::pair{276, 208})) << "the area follows the frame";
+  ControlOutput sizeless = test::handOutput(now);
+  sizeless.sequence = ++sequence;
+  sizeless.frameWidth = 640;
+  engine.practiceOnOutput(sizeless, now);
+  EXPECT_EQ(state().areaWidth, 276) << "no frame height: the area stays";
   start(Gestures{});
   EXPECT_TRUE(state().inRestStep());
   EXPECT_EQ(prompt(), L"Open your hand, as shown below, and hold briefly to rest.");
-  engine.practiceMouseClick(target(0), now);
-  EXPECT_EQ(state().result, PracticeResult::None) << "no mouse attempts in the rest step";
   holdOpen(33);
   EXPECT_GT(state().restProgress, 0.0f);
+  for (int frame = 0; frame < 20; ++frame, now += 33) {  // open hands reported 251 ms late
+    ControlOutput late = test::handOutput(now - 251);
+    late.pose = kPoseOpenHand;
+    late.sequence = ++sequence;
+    engine.practiceOnOutput(late, now);
+  }
+  EXPECT_FLOAT_EQ(state().restProgress, 0.0f) << "no rest from stale outputs";
+  holdOpen(33);
   frame(kOffTarget, {}, kPoseOneFinger);
   EXPECT_FLOAT_EQ(state().restProgress, 0.0f) << "any other pose clears the rest hold";
   engine.resetPractice();
@@ -110,8 +125,9 @@ TEST_F(Practice, AWholeSessionThroughEveryStepType) {
   engine.practiceMouseClick(target(0), now);
   EXPECT_EQ(state().mouseHits, 1u);
   EXPECT_EQ(state().targetIndex, 1);
-  EXPECT_EQ(state().stepIndex, 0);
   hitAndPause(ActionKind::LeftClick);
+  EXPECT_EQ(state().stepIndex, 0);
+  EXPECT_EQ(state().previousTarget, 1);
   frame(target(state().targetIndex), {ActionKind::LeftClick});  // the pause has run out: next step
   EXPECT_EQ(state().stepIndex, 1);
 
@@ -130,52 +146,98 @@ TEST_F(Practice, AWholeSessionThroughEveryStepType) {
   EXPECT_EQ(state().result, PracticeResult::ReleasedEarly);
   EXPECT_EQ(prompt(), L"Released — open your hand to finish the drop.");
   for (int i = 0; i < 15; ++i) frame(kOffTarget, {}, kPoseClosedFist);  // 495 ms still closed
+  const Point dropped = target(state().targetIndex);
   frame(kOffTarget, {}, kPoseOpenHand);  // the drop lands where the hand let go
   EXPECT_EQ(state().result, PracticeResult::Hit);
-  wait(1100);
+  EXPECT_EQ(state().pointer.x, dropped.x);
+  now += 1100;
   frame(kOffTarget);
   EXPECT_EQ(state().currentAction, kActionScroll);
+  frame(kOffTarget, {ActionKind::Wheel});
+  EXPECT_EQ(prompt(), L"Aim first, then move this pose up or down. Lower it to finish.") << "the drop is history";
 
   hitAndPause(ActionKind::Wheel);
   frame(kOffTarget);
   ASSERT_TRUE(state().inRestStep());
-  EXPECT_EQ(state().handHits, 5u);
+  frame(target(state().targetIndex), {ActionKind::LeftClick});
+  EXPECT_EQ(state().handHits, 5u) << "the rest step has no target";
   EXPECT_EQ(state().totalHits, 6u);
 
   // Rest: 499 ms is not enough, a 300 ms gap restarts the hold, 500 ms completes.
   holdOpen(499);
   EXPECT_FALSE(state().complete);
   EXPECT_NEAR(state().restProgress, 0.998f, 1e-3f);
-  wait(300);
+  now += 300;
   const std::int64_t restart = now;
   holdOpen(499);
   EXPECT_FALSE(state().complete);
-  now = restart + 500;
+  now = restart + 530;
   frame(kOffTarget, {}, kPoseOpenHand);
   EXPECT_TRUE(state().complete);
+  EXPECT_EQ(state().restProgress, 1.0f);
+  const std::int64_t completedAt = state().completionTime;
+  holdOpen(100);
+  EXPECT_EQ(state().completionTime, completedAt);
   EXPECT_EQ(prompt(), L"All steps complete. Finish practice when you are ready.");
+  frame(target(state().targetIndex), {ActionKind::LeftClick});
+  EXPECT_EQ(state().totalHits, 6u) << "nothing counts once complete";
 }
 
-TEST_F(Practice, AMouseClick014OfASquareAreaAwayMisses) {
+TEST_F(Practice, MouseClicksHitWithinTheTargetRadiusOnlyWhenNothingElseIsGoingOn) {
+  // A square area of 200 pixels: radius 26, and 0.14 of it is 27.9 pixels away.
   engine.startPractice(now, 200, 200, kDefaultGestures);
   engine.practiceMouseClick({target(0).x + 0.14f, target(0).y}, now);
   EXPECT_EQ(state().result, PracticeResult::Missed);
-  engine.practiceMouseClick({target(0).x + 0.13f, target(0).y}, now);
+  engine.practiceMouseClick({target(0).x, target(0).y + 0.13f}, now + 5);
   EXPECT_EQ(state().result, PracticeResult::Hit);
+  EXPECT_EQ(state().resultTime, now + 5);
   EXPECT_EQ(state().resultSource, PracticeSource::Mouse);
+  for (const Point outside : {Point{1.01f, 0.5f}, {0.5f, -0.01f}, {std::nanf(""), 0.5f}}) {
+    engine.practiceMouseClick(outside, now);
+    EXPECT_EQ(state().result, PracticeResult::Hit) << "no attempt outside the area";
+  }
+  engine.practiceMouseClick({0.0f, 1.0f}, now);
+  EXPECT_EQ(state().result, PracticeResult::Missed) << "the area's corner is in it";
+  engine.practiceMouseClick({target(1).x + 0.131f, target(1).y}, now);
+  engine.practiceMouseClick({target(1).x, target(1).y - 0.131f}, now);
+  EXPECT_EQ(state().mouseHits, 1u) << "26.07 pixels away";
+  for (const auto& [width, height, result] : {std::tuple{1, 200, PracticeResult::Missed},
+                                              {200, 1, PracticeResult::Missed}, {2, 2, PracticeResult::Hit}}) {
+    engine.startPractice(now, width, height, kDefaultGestures);
+    engine.practiceMouseClick(target(0), now);
+    EXPECT_EQ(state().result, result) << width << " x " << height;
+  }
+  const std::function<void()> busy[] = {
+      [&] { frame(target(0), {ActionKind::LeftClick}); },                       // success pause
+      [&] { startGrabbed(); },                                                  // grabbed
+      [&] { startGrabbed(), releaseClosed(kOffTarget); },                       // drop pending
+      [&] { start(Gestures{}); },                                               // rest step
+      [&] { engine.resetPractice(); },                                          // inactive
+  };
+  for (const auto& makeBusy : busy) {
+    start();
+    makeBusy();
+    const PracticeState before = state();
+    engine.practiceMouseClick(target(before.targetIndex), now);
+    EXPECT_EQ(state().totalHits, before.totalHits) << &makeBusy - busy;
+  }
 }
 
-TEST_F(Practice, ADropAfterThe700MsGraceOrOutsideTheTargetMisses) {
+TEST_F(Practice, ADropGraceThatLapsesOrADropOutsideTheTargetMisses) {
   startGrabbed();
   releaseClosed(target(1));
-  for (int i = 0; i < 22; ++i) frame(target(1), {}, kPoseClosedFist);  // 726 ms of closed fist
-  frame(target(1), {}, kPoseOpenHand);
-  EXPECT_EQ(state().result, PracticeResult::ReleasedEarly);
+  EXPECT_EQ(prompt(), L"Released — open your hand to finish the drop.");
+  now += 701;  // no frames: painting lets the grace lapse
   EXPECT_EQ(state().dropUntil, 0);
   EXPECT_EQ(prompt(), L"Released. Point at the large circle to try again.");
-  wait(1100);
+  EXPECT_EQ(engine.practicePrompt(state().resultShownUntil), L"Aim first. Hold this pose to grab; move it, then open your hand to drop.");
+  frame(target(1), {}, kPoseOpenHand);
+  EXPECT_EQ(state().result, PracticeResult::ReleasedEarly) << "too late to finish the drop";
+  now += 1100;
   EXPECT_EQ(prompt(), L"Aim first. Hold this pose to grab; move it, then open your hand to drop.");
 
+  releaseClosed(kOffTarget);
+  EXPECT_EQ(state().result, PracticeResult::ReleasedEarly) << "a release while nothing is grabbed";
   frame(target(state().targetIndex), {ActionKind::LeftDown}, kPoseClosedFist);
   ASSERT_TRUE(state().grabbed);
   ControlOutput drop = test::handOutput(now, {{ActionKind::LeftUp}});
@@ -183,46 +245,73 @@ TEST_F(Practice, ADropAfterThe700MsGraceOrOutsideTheTargetMisses) {
   send(drop, kOffTarget, kPoseOpenHand);
   EXPECT_EQ(state().result, PracticeResult::Missed);
   EXPECT_EQ(prompt(), L"Released outside the target. Point at the large circle to try again.");
+  frame(kOffTarget, {ActionKind::LeftDown}, kPoseClosedFist);  // a new grab away from the target
+  EXPECT_FALSE(state().grabbed);
+  EXPECT_EQ(prompt(), L"Released outside the target. Point at the large circle to try again.");
+
+  // Finished by the open hand outside the target.
+  frame(target(state().targetIndex), {ActionKind::LeftDown}, kPoseClosedFist);
+  releaseClosed(kOffTarget);
+  frame(target(state().targetIndex), {}, kPoseOpenHand);
+  EXPECT_EQ(state().result, PracticeResult::Missed);
+  EXPECT_EQ(prompt(), L"Released outside the target. Point at the large circle to try again.");
 }
 
+// A grab is let go when the hand is lost: by a gap of 251 ms or time going back between outputs,
+// by an unusable output, or, between outputs, by painting 251 ms after the last one.
 TEST_F(Practice, LosingTheHandLetsGoOfTheGrab) {
+  const struct { std::int64_t gap; bool guidance; bool kept; } rows[] = {
+      {250 - 33, false, true}, {251 - 33, false, false}, {-33, false, false}, {0, true, false}};
+  for (const auto& row : rows) {
+    startGrabbed();
+    now += row.gap;
+    ControlOutput next = test::handOutput(now);
+    next.needsGuidance = row.guidance;
+    send(next, target(1), kPoseClosedFist);
+    EXPECT_EQ(state().grabbed, row.kept) << row.gap;
+    EXPECT_EQ(state().pointerValid, !row.guidance) << row.gap;
+  }
   startGrabbed();
-  EXPECT_TRUE(state().pointerValid);
-  wait(251);
-  EXPECT_FALSE(state().pointerValid) << "painting expires a lost hand";
-  frame(target(1), {}, kPoseClosedFist);
-  EXPECT_FALSE(state().grabbed);
-
-  frame(target(1), {ActionKind::LeftDown}, kPoseClosedFist);
-  ASSERT_TRUE(state().grabbed);
-  ControlOutput unusable = test::handOutput(now);
-  unusable.needsGuidance = true;
-  send(unusable, target(1), kPoseClosedFist);
-  EXPECT_FALSE(state().grabbed);
-  EXPECT_FALSE(state().pointerValid);
+  now += 250 - 33;
+  EXPECT_TRUE(state().grabbed && state().pointerValid);
+  now += 1;
+  EXPECT_FALSE(state().grabbed || state().pointerValid);
 }
 
 TEST_F(Practice, IgnoresEarlyStaleRepeatedAdjustmentAndOutOfRangeOutputs) {
-  send(test::handOutput(now, {{ActionKind::LeftClick}}), target(0), kPoseOneFinger);
+  frame(target(0), {ActionKind::LeftClick});
   EXPECT_FALSE(state().active) << "not started";
   start();
-  send(test::handOutput(now - 100, {{ActionKind::LeftClick}}), target(0), kPoseOneFinger);
-  EXPECT_EQ(state().result, PracticeResult::None) << "from before the start";
-  frame(target(0), {ActionKind::LeftClick});
-  wait(1100);
-  const PracticeState before = state();
-
-  ControlOutput repeated = test::handOutput(now, {{ActionKind::LeftClick}});
-  repeated.sequence = sequence;  // already seen
-  engine.practiceOnOutput(repeated, now);
-  send(test::handOutput(now - 251, {{ActionKind::RightClick}}), target(1), kPoseTwoFingers);
-  ControlOutput adjusting = test::handOutput(now, {{ActionKind::RightClick}});
-  adjusting.adjustment.runId = 7;
-  send(adjusting, target(1), kPoseTwoFingers);
-  send(test::handOutput(now, {moveAction({1.2f, 0.5f}), {ActionKind::RightClick}}), target(1), kPoseTwoFingers);
-  EXPECT_EQ(state().handHits, before.handHits);
-  EXPECT_EQ(state().targetIndex, before.targetIndex);
-  EXPECT_FALSE(state().pointerValid);
+  const std::int64_t started = now;
+  frame(kOffTarget);
+  const std::uint64_t seen = sequence;
+  engine.practiceMouseClick(target(0), now);
+  const std::function<void(ControlOutput&)> spoil[] = {
+      [&](ControlOutput& o) { o.timeMs = started - 1; },
+      [&](ControlOutput& o) { o.sequence = seen; },
+      [&](ControlOutput& o) { o.timeMs = now - 251; },
+      [&](ControlOutput& o) { o.timeMs = now + 31; },
+      [&](ControlOutput& o) { o.adjustment.runId = 7; },
+      [&](ControlOutput& o) { o.handPresent = false; },
+      [&](ControlOutput& o) { o.actions.insert(o.actions.begin(), moveAction({1.2f, 0.5f})); },
+      [&](ControlOutput& o) { o.pointer = {0.5f, -0.1f}; },
+  };
+  for (const auto& change : spoil) {
+    ControlOutput output = test::handOutput(now, {{ActionKind::LeftClick}});
+    output.sequence = ++sequence;
+    output.pointerActive = true;
+    output.pointer = kOffTarget;
+    change(output);
+    engine.practiceOnOutput(output, now);
+    now += 33;
+    EXPECT_EQ(state().result, PracticeResult::Hit) << &change - spoil;
+  }
+  // A move aims the pointer even when the output does not, whatever its stale pointer says.
+  ControlOutput moved = test::handOutput(now, {moveAction(target(1)), {ActionKind::LeftClick}});
+  moved.sequence = ++sequence;
+  moved.pointer = {2.0f, 2.0f};
+  engine.practiceOnOutput(moved, now);
+  EXPECT_EQ(state().handHits, 1u);
 }
 
 }  // namespace

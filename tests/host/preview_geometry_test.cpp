@@ -39,8 +39,8 @@ TEST(PreviewGeometry, FrameAndAreaPointsMapIntoThePreview) {
   EXPECT_FLOAT_EQ(corner.x, 237.0f + 324.0f);
   EXPECT_FLOAT_EQ(corner.y, 108.0f + 243.0f);
   EXPECT_FLOAT_EQ(frameToPreview(preview, {639.0f, 0.0f}, true).x, 237.0f) << "mirrored";
-  const PreviewRect narrow = previewRect(1, 100);
-  EXPECT_FLOAT_EQ(frameToPreview(narrow, {0.0f, 50.0f}, false).x, static_cast<float>(narrow.left));
+  const PreviewRect narrow = previewRect(2, 100);
+  EXPECT_FLOAT_EQ(frameToPreview(narrow, {1.0f, 50.0f}, false).x, static_cast<float>(narrow.left + narrow.width - 1));
 
   const Point centre = areaToPreview(preview, {0.25f, 0.5f, 0.75f, 1.0f}, {0.5f, 0.5f});
   EXPECT_FLOAT_EQ(centre.x, 237.0f + 0.5f * 324.0f);

@@ -61,6 +61,22 @@ TEST_F(Smoother, NeedsANewTextOrWarningFlagStableFor600Ms) {
   }
 }
 
+TEST_F(Smoother, ATextThatComesBackRestartsTheWaitForTheNewOne) {
+  feedUntil(now + 2000, kPoint);
+  feed(kHold);
+  now += 33;
+  feed(kPoint);
+  now += 33;
+  const std::int64_t back = now;
+  feedUntil(back + 594, kHold);
+  now = back + 599;
+  feed(kHold);
+  EXPECT_EQ(smoother.shownText, kPoint);
+  now = back + 600;
+  feed(kHold);
+  EXPECT_EQ(smoother.shownText, kHold);
+}
+
 TEST_F(Smoother, ChangingWarningsAreSummedUpOnce600MsOfThemAnd1500MsHavePassed) {
   const std::int64_t start = now;
   feed(kPoint);

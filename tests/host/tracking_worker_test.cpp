@@ -1,5 +1,6 @@
-// The tracking worker with a scripted provider, the replaying camera and a lockstep clock: what it
-// processes and publishes, its pacing, failures, and that it always stops.
+// The tracking worker with the replaying camera and a lockstep clock, driven by a scripted provider
+// or by the real models on a photo: what it processes and publishes, its pacing, failures, and
+// that it always stops.
 #include "camera/tracking_worker.h"
 
 #include <gtest/gtest.h>
@@ -7,7 +8,9 @@
 #include <random>
 
 #include "camera/replay_camera.h"
+#include "control/hand_provider.h"
 #include "tests/support/frames.h"
+#include "tests/support/paths.h"
 #include "tests/support/recording_sink.h"
 #include "tests/support/worker_harness.h"
 
@@ -20,7 +23,7 @@ class Worker : public ::testing::Test {
  protected:
   test::LockstepClock clock;
   test::ProviderScript script;
-  ReplayCamera camera{{test::solidFrame(64, 48, 10, 20, 30)}};
+  ReplayCamera camera{{test::solidFrame(64, 48, 10, 20, 30), test::photo("poses/one.png")}};
   test::RecordingSink sink;
   InputGate gate{sink, [this] { return clock.tickMs(); }};
   PracticeEngine practice;
@@ -28,9 +31,9 @@ class Worker : public ::testing::Test {
   ThreadFlags flags;
   TrackingWorkerLinks links{shared, flags, camera, gate, practice, test::scriptedProviders(script), clock};
 
-  // A new camera frame stamped now, and the worker's turn to see it.
-  std::uint64_t nextFrame() {
-    const std::uint64_t sequence = camera.publish(0, clock.tickMs());
+  // A new camera frame of image `image` stamped now, and the worker's turn to see it.
+  std::uint64_t nextFrame(std::size_t image = 0) {
+    const std::uint64_t sequence = camera.publish(image, clock.tickMs());
     EXPECT_TRUE(clock.turn());
     return sequence;
   }
@@ -72,6 +75,7 @@ TEST_F(Worker, ProcessesEachNewFrameOncePacedBy33MsWithAHandAnd90MsWithout) {
   script.hand = false;
   nextFrame();
   EXPECT_EQ(clock.lastSleep(), milliseconds(90));
+  EXPECT_TRUE(published().feedbackFlag == false && published().needsGuidance);
 
   camera.stop();  // a restart begins at sequence 1 again, with a fresh status
   ASSERT_TRUE(clock.turn());
@@ -96,31 +100,29 @@ TEST_F(Worker, ShowsBlockedInputAndKeepsGoing) {
 }
 
 TEST_F(Worker, AModelThatCannotLoadOrRunMakesTheTrackerUnavailable) {
-  links.makeProvider = []() -> std::unique_ptr<IControlProvider> {
-    throw std::runtime_error("Cannot open models/palm.onnx — missing");
-  };
+  links.makeProvider = handProviderFactory(test::testDataDir() / "no-models-here");
   gate.setEnabled(true);
   const std::uint64_t enabledGeneration = gate.readGeneration();
   runTrackingWorker(links);
   EXPECT_FALSE(flags.trackerReady);
   EXPECT_TRUE(flags.trackerFailed);
-  EXPECT_EQ(appError(), L"Tracker unavailable: Cannot open models/palm.onnx — missing");
+  EXPECT_TRUE(appError().starts_with(L"Tracker unavailable: ")) << std::string(appError().begin(), appError().end());
+  EXPECT_NE(appError().find(L"palm.onnx"), std::wstring::npos);
   EXPECT_NE(gate.readGeneration(), enabledGeneration) << "the gate is disabled";
 
   flags.trackerFailed = false;
   links.makeProvider = test::scriptedProviders(script);
-  script.duringProcess = [] { throw std::runtime_error("inference failed"); };
+  script.duringProcess = [] { throw std::runtime_error("inference failed — out of memory"); };
   camera.start({}, false);
   camera.publish(0, clock.tickMs());
   clock.release();
   runTrackingWorker(links);
   EXPECT_TRUE(flags.trackerFailed);
-  EXPECT_EQ(appError(), L"Tracker unavailable: inference failed");
+  EXPECT_EQ(appError(), L"Tracker unavailable: inference failed — out of memory");
   EXPECT_EQ(script.destroyed, 1);
   EXPECT_EQ(published().sequence, 0u);
 }
 
-// Stops at every point of the loop: before the models are in, idle, polling, right after a frame.
 // An interruption counted while a frame was processed makes that frame's gestures void for practice.
 TEST_F(Worker, SkipsPracticeForAFrameInterruptedWhileProcessed) {
   practice.startPractice(static_cast<std::int64_t>(clock.tickMs()), 276, 208, kDefaultGestures);
@@ -131,6 +133,37 @@ TEST_F(Worker, SkipsPracticeForAFrameInterruptedWhileProcessed) {
   script.duringProcess = [this] { gate.stampPhysicalEvent(clock.tickMs()); };
   nextFrame();
   EXPECT_EQ(practice.practiceForPaint(static_cast<std::int64_t>(clock.tickMs())).output.sequence, fed);
+}
+
+// The real provider on a pointing photo: control engages, the detector runs only while searching,
+// and a physical mouse event makes the worker start the tracker afresh.
+TEST_F(Worker, EngagesOnAPointingHandAndStartsAfreshAfterAnInterruption) {
+  const HandProvider* provider = nullptr;
+  links.makeProvider = [&provider] {
+    auto made = std::make_unique<HandProvider>(test::modelsDir());
+    provider = made.get();
+    return made;
+  };
+  const auto worker = startWorker();
+  ASSERT_TRUE(flags.trackerReady) << test::modelsDir();
+  gate.setEnabled(true);
+  camera.start({}, false);
+  for (int i = 0; i < 15; ++i) nextFrame(1);  // half a second of pointing
+  const ControlOutput output = published();
+  EXPECT_EQ(output.pose, kPoseOneFinger);
+  EXPECT_TRUE(output.pointerActive);
+  EXPECT_GT(output.latencyMs, 0.0f);
+  EXPECT_NE(sink.takeTexts().find("Move:"), std::string::npos) << "control engaged";
+  EXPECT_EQ(provider->tracker().runtime().palm().runs, 1u);
+
+  gate.stampPhysicalEvent(clock.tickMs());
+  nextFrame(1);
+  EXPECT_EQ(provider->tracker().runtime().palm().runs, 2u);
+  for (int i = 0; i < 10; ++i) nextFrame(1);
+  EXPECT_EQ(sink.takeTexts(), "") << "the physical mouse has priority";
+  worker->stop();
+  EXPECT_FALSE(flags.trackerFailed);
+  EXPECT_TRUE(appError().empty());
 }
 
 TEST(WorkerLifecycle, StartsAndStops100Times) {

@@ -1,4 +1,4 @@
-// Drives one gesture engine frame by frame with explicit times on a 640 × 480 camera.
+// Drives one gesture engine frame by frame with explicit times, on a 640 × 480 camera unless told.
 #pragma once
 
 #include <algorithm>
@@ -16,9 +16,11 @@ class GestureDriver {
   Settings settings;  // the defaults of a missing settings.ini
   GestureState state;
   std::int64_t now = 100'000;  // a time of 0 means "none" inside the engine
+  int width = 640;
+  int height = 480;
 
   ControlOutput frame(const HandObservation& observation) {
-    const Frame frame{640, 480, ++sequence_, static_cast<std::uint64_t>(now), {}};
+    const Frame frame{width, height, ++sequence_, static_cast<std::uint64_t>(now), {}};
     ControlOutput output;
     stepGestureEngine(state, output, observation, frame, settings);
     return output;
@@ -29,12 +31,13 @@ class GestureDriver {
   }
   ControlOutput after(std::int64_t ms, const HandObservation& observation) { return at(now + ms, observation); }
 
-  // Frames every 20 ms until `now + ms`; the last output, and every frame's action kinds in `actions`.
-  ControlOutput keep(const HandObservation& observation, std::int64_t ms, std::string* actions = nullptr) {
+  // Frames every `step` ms until `now + ms`; the last output, and every frame's action kinds in `actions`.
+  ControlOutput keep(const HandObservation& observation, std::int64_t ms, std::string* actions = nullptr,
+                     std::int64_t step = 20) {
     const std::int64_t end = now + ms;
     ControlOutput output;
     while (now < end) {
-      output = at(std::min(now + 20, end), observation);
+      output = at(std::min(now + step, end), observation);
       if (actions) *actions += (actions->empty() || output.actions.empty() ? "" : " ") + kinds(output);
     }
     return output;

@@ -24,6 +24,21 @@ struct ReadCase {
   int expectedInt;
 };
 
+// Bytes 0x80..0xff and what Windows-1252 makes of them: 32 characters of its own, five holes
+// kept as C1 controls, then Latin-1; between 'a' and 'z' so that no end of a value is trimmed.
+inline std::string upperHalfBytes() {
+  std::string bytes = "a";
+  for (int byte = 0x80; byte <= 0xff; ++byte) bytes += static_cast<char>(byte);
+  return bytes + "z";
+}
+inline std::wstring upperHalfText() {
+  std::wstring text = L"a\u20ac\u0081\u201a\u0192\u201e\u2026\u2020\u2021\u02c6\u2030\u0160\u2039\u0152\u008d"
+                      L"\u017d\u008f\u0090\u2018\u2019\u201c\u201d\u2022\u2013\u2014\u02dc\u2122\u0161\u203a"
+                      L"\u0153\u009d\u017e\u0178";
+  for (wchar_t c = 0xa0; c <= 0xff; ++c) text += c;
+  return text + L"z";
+}
+
 inline std::vector<ReadCase> readCases() {
   // "A=<value>" in section Velmora.
   const std::pair<std::string, int> integers[] = {
@@ -35,7 +50,7 @@ inline std::vector<ReadCase> readCases() {
       {"\"12\"", 12}, {"'13'", 13}, {"\"14", 0}, {"\"\"", 77},
       // 32-bit wrap-around.
       {"2147483647", INT_MAX}, {"2147483648", INT_MIN}, {"-2147483649", INT_MAX}, {"4294967296", 0},
-      {"99999999999", 1215752191}, {"0xfffffffff", -1},
+      {"99999999999", 1215752191}, {"0xfffffffff", -1}, {"0xAbF", 2751},
       // The value is read into 30 units: 29 characters count.
       {"00000000000000000000000000012", 12}, {"000000000000000000000000000000012", 0},
       // Quotes around a value that just fills the buffer take its last digit with them.
@@ -43,7 +58,8 @@ inline std::vector<ReadCase> readCases() {
   };
   const std::string longValue(5000, 'x');
   std::vector<ReadCase> cases{
-      {"names ignore case and spaces", "[velmora]\r\n  mArgin  =  45  \r\n", L"Velmora", L"Margin", L"45", 45},
+      {"names ignore case and spaces", "[velmora]\r\n\t mArgin \t=  45 \t\r\n", L"Velmora", L"Margin", L"45", 45},
+      {"names ignore case from A to Z", "[VELMORA]\r\nAZ=3\r\n", L"velmora", L"az", L"3", 3},
       {"queries are trimmed", "[Velmora]\r\nMargin=45\r\n", L" Velmora ", L" Margin ", L"45", 45},
       {"inner spaces stay", "[Velmora]\r\nX = a b  \r\n", L"Velmora", L"X", L"a b", 0},
       {"first of two keys", "[Velmora]\r\nA=1\r\nA=2\r\n", L"Velmora", L"A", L"1", 1},
@@ -70,16 +86,16 @@ inline std::vector<ReadCase> readCases() {
       {"a lone quote", "[Velmora]\r\nC=\"\r\n", L"Velmora", L"C", L"\"", 0},
       {"mismatched quotes", "[Velmora]\r\nD='a\"\r\n", L"Velmora", L"D", L"'a\"", 0},
       {"long values are cut", "[Velmora]\r\nA=" + longValue + "\r\n", L"Velmora", L"A", std::wstring(4095, L'x'), 0},
-      {"Windows-1252 text", "[Velmora]\r\nS=caf\xE9 \x80\x97\x81\r\n", L"Velmora", L"S",
-       L"caf\u00e9 \u20ac\u2014\u0081", 0},
-      {"UTF-8 text after a mark", "\xEF\xBB\xBF[Velmora]\r\nS=caf\xC3\xA9 \xF0\x9F\x91\x8D\r\n", L"Velmora", L"S",
-       L"caf\u00e9 \U0001F44D", 0},
+      {"Windows-1252 text", "[Velmora]\r\nS=" + upperHalfBytes() + "\r\n", L"Velmora", L"S", upperHalfText(), 0},
+      {"UTF-8 text after a mark", "\xEF\xBB\xBF[Velmora]\r\nS=caf\xC3\xA9 \xF0\x9F\x91\x8D \xE0\xA0\x80\xF0\x90\x80\x80\xF4\x8F\xBF\xBF\r\n",
+       L"Velmora", L"S", L"caf\u00e9 \U0001F44D \u0800\U00010000\U0010FFFF", 0},
       // Bad lead bytes, a short sequence, overlong forms, a surrogate, beyond U+10FFFF.
       {"malformed UTF-8",
        "\xEF\xBB\xBF[Velmora]\r\nS=a\xF4\xF4\x04"
-       "b\xC3(\xE0\x80\x80\xED\xA0\x80\xF4\x90\x80\x80\xC0\xAF\r\n",
-       L"Velmora", L"S", L"a\ufffd\ufffd\x04" L"b\ufffd(\ufffd\ufffd\ufffd\ufffd\ufffd\ufffd\ufffd\ufffd\ufffd", 0},
+       "b\xC3(\xE0\x80\x80\xED\xA0\x80\xF4\x90\x80\x80\xC0\xAF\xC3\xC0\r\n",
+       L"Velmora", L"S", L"a\ufffd\ufffd\x04" L"b\ufffd(\ufffd\ufffd\ufffd\ufffd\ufffd\ufffd\ufffd\ufffd\ufffd\ufffd\ufffd", 0},
       {"UTF-8 cut off by the end of the file", "\xEF\xBB\xBF[Velmora]\r\nS=a\xE2\x82", L"Velmora", L"S", L"a\ufffd", 0},
+      {"UTF-8 ending with the file", "\xEF\xBB\xBF[Velmora]\r\nS=a\xC3\xA9", L"Velmora", L"S", L"a\u00e9", 0},
       {"empty file", "", L"Velmora", L"A", L"dflt", 77},
   };
   for (const auto& [value, expected] : integers) {
@@ -135,10 +151,10 @@ inline std::vector<WriteCase> writeCases() {
       {"a missing final line end is added", true, "[Velmora]\nA=1", {{L"Velmora", L"B", L"2"}},
        "[Velmora]\r\nA=1\r\nB=2\r\n"},
       {"an empty file", true, "", {{L"Velmora", L"B", L"2"}}, "[Velmora]\r\nB=2\r\n"},
-      {"Windows-1252 text", false, "", {{L"Velmora", L"S", L"caf\u00e9 \u2014 \u4e2d"}},
-       "[Velmora]\r\nS=caf\xE9 \x97 ?\r\n"},
-      {"UTF-8 text after a mark", true, "\xEF\xBB\xBF", {{L"Velmora", L"S", L"caf\u00e9 \u2014 \U0001F44D"}},
-       "\xEF\xBB\xBF[Velmora]\r\nS=caf\xC3\xA9 \xE2\x80\x94 \xF0\x9F\x91\x8D\r\n"},
+      {"Windows-1252 text", false, "", {{L"Velmora", L"S", upperHalfText()}}, "[Velmora]\r\nS=" + upperHalfBytes() + "\r\n"},
+      {"a character Windows-1252 lacks", false, "", {{L"Velmora", L"S", L"x\u4e2d\u0080"}}, "[Velmora]\r\nS=x??\r\n"},
+      {"UTF-8 text after a mark", true, "\xEF\xBB\xBF", {{L"Velmora", L"S", std::wstring(L"caf\u00e9 \u2014 \U0001F44D \u0800\U00010000\U0010FFFF ") + wchar_t(0xD800)}},
+       "\xEF\xBB\xBF[Velmora]\r\nS=caf\xC3\xA9 \xE2\x80\x94 \xF0\x9F\x91\x8D \xE0\xA0\x80\xF0\x90\x80\x80\xF4\x8F\xBF\xBF \xEF\xBF\xBD\r\n"},
   };
 }
 

@@ -29,21 +29,19 @@ class LockstepClock final : public IWorkerClock {
   void sleepUntil(TimePoint deadline) override {
     std::unique_lock lock(mutex_);
     lastSleep_ = deadline - now_;
-    if (deadline > now_) now_ = deadline;
+    now_ = std::max(now_, deadline);
     asleep_ = true;
     changed_.notify_all();
     changed_.wait(lock, [&] { return freeRunning_ || turns_ > 0; });
-    if (!freeRunning_) --turns_;
+    turns_ -= freeRunning_ ? 0 : 1;
     asleep_ = false;
-    if (freeRunning_) {
-      lock.unlock();
-      std::this_thread::yield();
-    }
+    if (!freeRunning_) return;
+    lock.unlock();
+    std::this_thread::yield();
   }
   std::uint64_t tickMs() override {  // far above 0, which means "none"
     std::lock_guard lock(mutex_);
-    return 1'000'000 + static_cast<std::uint64_t>(
-                           std::chrono::duration_cast<std::chrono::milliseconds>(now_.time_since_epoch()).count());
+    return 1'000'000 + static_cast<std::uint64_t>(std::chrono::duration_cast<std::chrono::milliseconds>(now_.time_since_epoch()).count());
   }
 
   // One loop turn of a sleeping worker; false when it does not get back to sleep within a minute.
@@ -90,9 +88,7 @@ struct ProviderScript {
   std::wstring status = L"Point to aim";
   std::vector<ActionRecord> actions;
   std::function<void()> duringProcess;  // may throw, as a failing inference does
-
-  int created = 0;
-  int destroyed = 0;
+  int created = 0, destroyed = 0;
   std::vector<std::uint64_t> processed;  // frame sequences
 };
 

@@ -1,12 +1,13 @@
-// Image files through WIC beyond the photos: every frame of a multi-frame TIFF, in order, and a
-// truncated file failing at a named step instead of giving a frame.
-#include <gtest/gtest.h>
+// Image files through WIC and the tracker in the Windows build: hands.jpg meets the host's
+// tolerances, every frame of a multi-frame TIFF comes out in order, and broken files fail at a
+// named step with the HRESULT.
 #include <objbase.h>
 #include <windows.h>
 #include <wincodec.h>
 #include <wrl/client.h>
 
-#include <cstdint>
+#include <gtest/gtest.h>
+
 #include <fstream>
 #include <iterator>
 #include <regex>
@@ -14,26 +15,58 @@
 #include <string>
 #include <vector>
 
+#include "camera/hresult.h"
 #include "camera/image_file.h"
 #include "tests/support/paths.h"
+#include "tests/support/reference_hands.h"
+#include "tracking/hand_tracker.h"
 
 namespace vel {
 namespace {
 
 using Microsoft::WRL::ComPtr;
 
-class WicImageFile : public ::testing::Test {
+// WIC needs COM on the calling thread, as the program's start-up provides it.
+class Wic : public ::testing::Test {
  protected:
   void SetUp() override { ASSERT_GE(CoInitializeEx(nullptr, COINIT_MULTITHREADED), 0); }
   void TearDown() override {
-    std::filesystem::remove(path_);
+    std::filesystem::remove(path);
     CoUninitialize();
   }
-  const std::filesystem::path path_ = std::filesystem::temp_directory_path() / "velmora-wic-test.img";
+  std::string errorOf(const std::filesystem::path& file) {
+    try {
+      decodeImageFile(file);
+    } catch (const std::runtime_error& error) {
+      return error.what();
+    }
+    return "";
+  }
+  const std::filesystem::path path = std::filesystem::temp_directory_path() / "velmora-wic-test.img";
 };
 
-// A TIFF whose frame i is `sizes[i]` and filled with the blue value 10 × (i + 1).
-void writeTiff(const std::filesystem::path& path, const std::vector<std::pair<UINT, UINT>>& sizes) {
+TEST_F(Wic, HandsPhotoMatchesAReferenceHandLikeOnTheHost) {
+  const std::vector<Frame> frames = decodeImageFile(test::testDataDir() / "hands.jpg");
+  ASSERT_EQ(frames.size(), 1u);
+  const auto references = test::loadReferenceHands(test::testDataDir() / "hands.keypoints.json");
+  HandTracker tracker(test::modelsDir());
+  const struct { double mean, max; std::uint64_t palmRuns; } steps[] = {{6.0, 17.0, 1}, {7.0, 22.0, 0}};
+  for (const auto& step : steps) {
+    const auto palmRuns = tracker.runtime().palm().runs;
+    const HandObservation observation = tracker.step(frames[0]);
+    ASSERT_TRUE(observation.present);
+    EXPECT_EQ(tracker.runtime().palm().runs - palmRuns, step.palmRuns);
+    const auto error = test::errorToNearest(observation.landmarks, references);
+    EXPECT_LE(error.mean, step.mean);
+    EXPECT_LE(error.max, step.max) << "landmark " << error.worst;
+  }
+  tracker.forgetHand();
+  EXPECT_TRUE(tracker.step(decodeImageFile(test::testDataDir() / "poses" / "one.png").at(0)).present) << "a PNG";
+}
+
+TEST_F(Wic, MultiFrameTiffGivesEveryFrameInOrder) {
+  // Frame i filled with the blue value 10 × (i + 1).
+  const std::pair<UINT, UINT> sizes[] = {{8, 6}, {5, 7}, {3, 3}};
   ComPtr<IWICImagingFactory> factory;
   ASSERT_GE(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&factory)), 0);
   ComPtr<IWICStream> stream;
@@ -42,7 +75,7 @@ void writeTiff(const std::filesystem::path& path, const std::vector<std::pair<UI
   ComPtr<IWICBitmapEncoder> encoder;
   ASSERT_GE(factory->CreateEncoder(GUID_ContainerFormatTiff, nullptr, &encoder), 0);
   ASSERT_GE(encoder->Initialize(stream.Get(), WICBitmapEncoderNoCache), 0);
-  for (std::size_t i = 0; i < sizes.size(); ++i) {
+  for (std::size_t i = 0; i < std::size(sizes); ++i) {
     const auto [width, height] = sizes[i];
     ComPtr<IWICBitmapFrameEncode> frame;
     ComPtr<IPropertyBag2> options;
@@ -58,38 +91,37 @@ void writeTiff(const std::filesystem::path& path, const std::vector<std::pair<UI
     ASSERT_GE(frame->Commit(), 0);
   }
   ASSERT_GE(encoder->Commit(), 0);
-}
+  encoder.Reset();  // closes the file
+  stream.Reset();
 
-TEST_F(WicImageFile, MultiFrameTiffGivesEveryFrameInOrder) {
-  writeTiff(path_, {{8, 6}, {5, 7}, {3, 3}});
-  const std::vector<Frame> frames = decodeImageFile(path_);
-  ASSERT_EQ(frames.size(), 3u);
-  const std::int32_t sizes[3][2] = {{8, 6}, {5, 7}, {3, 3}};
+  const std::vector<Frame> frames = decodeImageFile(path);
+  ASSERT_EQ(frames.size(), std::size(sizes));
   for (std::size_t i = 0; i < frames.size(); ++i) {
-    SCOPED_TRACE(i);
     EXPECT_TRUE(frames[i].wellFormed());
-    EXPECT_EQ(frames[i].width, sizes[i][0]);
-    EXPECT_EQ(frames[i].height, sizes[i][1]);
+    EXPECT_EQ((std::pair{static_cast<UINT>(frames[i].width), static_cast<UINT>(frames[i].height)}), sizes[i]);
     EXPECT_EQ(frames[i].pixels[0], 10 * (i + 1));
-    EXPECT_EQ(frames[i].sequence, 0u);
-    EXPECT_EQ(frames[i].timeMs, 0u);
+    EXPECT_EQ(frames[i].sequence + frames[i].timeMs, 0u);
   }
 }
 
-TEST_F(WicImageFile, TruncatedPngFailsWithAStepTextAndTheResult) {
+TEST_F(Wic, BrokenFilesFailAtANamedStepWithTheResult) {
+  EXPECT_EQ(errorOf(test::testDataDir() / "absent.png"), "Decode test image (0x80070002)");
   std::ifstream source(test::testDataDir() / "poses" / "one.png", std::ios::binary);
   const std::string bytes{std::istreambuf_iterator<char>(source), {}};
-  ASSERT_GT(bytes.size(), 1000u);
-  std::ofstream(path_, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size() / 2));
-  try {
-    decodeImageFile(path_);
-    FAIL() << "a truncated PNG decoded";
-  } catch (const std::runtime_error& error) {
-    EXPECT_TRUE(std::regex_match(error.what(),
-                                 std::regex("(Decode test image|Convert image pixels|Read image pixels) "
-                                            "\\(0x[0-9a-f]{8}\\)")))
-        << error.what();
-  }
+  std::ofstream(path, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size() / 2));
+  const std::string truncated = errorOf(path);
+  EXPECT_TRUE(std::regex_match(truncated, std::regex("(Decode test image|Convert image pixels|Read image pixels) \\(0x[0-9a-f]{8}\\)")))
+      << truncated;
+  const auto thrown = [](HRESULT hr) {
+    try {
+      checkHr(hr, "Convert image pixels");
+    } catch (const std::runtime_error& error) {
+      return std::string(error.what());
+    }
+    return std::string();
+  };
+  EXPECT_EQ(thrown(E_FAIL), "Convert image pixels (0x80004005)");
+  EXPECT_EQ(thrown(S_FALSE), "");
 }
 
 }  // namespace
