@@ -15,15 +15,12 @@ namespace {
 const DesktopRect kTarget{100, 50, 2020, 1130};
 const Box kWholeTarget{0, 0, 1920, 1080};
 
-TEST(OverlayLayout, CircleSizeFollowsTheSystemScaleDownToItsMinimums) {
-  const std::pair<float, std::pair<int, int>> cases[] = {
+TEST(OverlayLayout, CircleFollowsTheSystemScaleDownToItsMinimumsCentredOnThePointerInTheTarget) {
+  const std::pair<float, std::pair<int, int>> sizes[] = {
       {1.0f, {112, 30}}, {0.5f, {56, 15}}, {1.5f, {168, 45}}, {0.43f, {48, 14}}, {0.25f, {48, 14}}};
-  for (const auto& [scale, expected] : cases) {
+  for (const auto& [scale, expected] : sizes) {
     EXPECT_EQ(std::pair(circleWindowSize(scale), circleRadius(scale)), expected) << "scale " << scale;
   }
-}
-
-TEST(OverlayLayout, CircleIsCentredOnThePointerClampedIntoTheTarget) {
   EXPECT_EQ(pointerOnDesktop(kTarget, {0.25f, 0.5f}), (IntPoint{100 + 479, 50 + 539}));
   EXPECT_EQ(pointerOnDesktop(kTarget, {-0.5f, NAN}), (IntPoint{100, 50}));
   EXPECT_EQ(pointerOnDesktop(kTarget, {2.0f, 1.0f}), (IntPoint{100 + 1919, 50 + 1079}));
@@ -40,15 +37,13 @@ TEST(OverlayLayout, ControlledAreaIsTheDisplayUnlessItIsNarrowerThan100) {
   EXPECT_EQ(controlledArea(geometry), (Box{1920, 0, 2020, 900}));
 }
 
-TEST(OverlayLayout, ReferenceCardFitsItsTilesBetweenAMinimumAndTheArea) {
-  struct Case {
-    int tiles;
-    int areaWidth;
+TEST(OverlayLayout, ReferenceCardFitsItsTilesBetweenAMinimumAndTheAreaAndFadesNearThePointer) {
+  const struct {
+    int tiles, areaWidth;
     float scale;
     int widthUnits;
     Box window;  // relative to the target
-  };
-  const Case cases[] = {
+  } cases[] = {
       {3, 1920, 1.0f, 468, {726, 852, 1194, 1022}},
       {1, 1920, 1.0f, 240, {840, 852, 1080, 1022}},
       {3, 1920, 1.5f, 468, {609, 738, 1311, 993}},
@@ -56,31 +51,22 @@ TEST(OverlayLayout, ReferenceCardFitsItsTilesBetweenAMinimumAndTheArea) {
       {6, 800, 0.5f, 912, {58, 910, 742, 1037}},  // never drawn below three quarters
       {3, 200, 1.0f, 240, {-20, 852, 220, 1022}},
   };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(testing::Message() << c.tiles << " tiles over " << c.areaWidth << " at " << c.scale);
+  for (const auto& c : cases) {
     const ReferenceCard card = referenceCard({0, 0, c.areaWidth, 1080}, kTarget, c.scale, c.tiles);
-    EXPECT_EQ(card.widthUnits, c.widthUnits);
     const Box& w = c.window;
-    EXPECT_EQ(card.window, (Box{w.left + 100, w.top + 50, w.right + 100, w.bottom + 50}));
+    EXPECT_EQ(std::pair(card.widthUnits, card.window),
+              std::pair(c.widthUnits, Box{w.left + 100, w.top + 50, w.right + 100, w.bottom + 50}))
+        << c.tiles << " tiles over " << c.areaWidth << " at " << c.scale;
   }
-}
 
-TEST(OverlayLayout, ReferenceCardFadesTowards48NearThePointerAnd202Elsewhere) {
+  // 24 % of the way towards 48 while the cursor is within 24 pixels of the card, else towards 202.
   const ReferenceCard card = referenceCard(kWholeTarget, {0, 0, 1920, 1080}, 1.0f, 3);  // 726..1194 × 852..1022
-  struct Case {
-    float alpha;
-    std::optional<IntPoint> cursor;
-    float next;
+  const std::tuple<float, std::optional<IntPoint>, float> fades[] = {
+      {202.0f, IntPoint{900, 900}, 165.04f}, {202.0f, IntPoint{702, 828}, 165.04f},
+      {202.0f, IntPoint{1217, 1045}, 165.04f}, {202.0f, IntPoint{701, 900}, 202.0f},
+      {202.0f, IntPoint{900, 1046}, 202.0f},  {48.0f, std::nullopt, 84.96f},  // no cursor position
   };
-  const Case cases[] = {
-      {202.0f, IntPoint{900, 900}, 165.04f},  // over the card: 24 % of the way to 48
-      {202.0f, IntPoint{702, 828}, 165.04f},  // 24 pixels out still counts as near
-      {202.0f, IntPoint{1217, 1045}, 165.04f},
-      {202.0f, IntPoint{701, 900}, 202.0f},
-      {202.0f, IntPoint{900, 1046}, 202.0f},
-      {48.0f, std::nullopt, 84.96f},  // no cursor position: back towards 202
-  };
-  for (const Case& c : cases) EXPECT_NEAR(nextReferenceAlpha(c.alpha, card, c.cursor), c.next, 1e-3f);
+  for (const auto& [alpha, cursor, next] : fades) EXPECT_NEAR(nextReferenceAlpha(alpha, card, cursor), next, 1e-3f);
 }
 
 TEST(OverlayLayout, GuidanceBarSitsHigherWhileTheReferenceCardIsRequested) {

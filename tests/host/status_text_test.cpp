@@ -10,9 +10,6 @@
 namespace vel {
 namespace {
 
-constexpr const wchar_t* kSafetyText =
-    L"Safety shortcut or mouse hook unavailable. Free Ctrl+Alt+Space, then restart Velmora. Control remains disabled.";
-
 using Change = void (*)(PaintFacts&);
 
 // Camera off and nothing pending, every safety part in place; `change` then applies.
@@ -24,11 +21,9 @@ PaintFacts idle(Change change = [](PaintFacts&) {}) {
 }
 
 // The camera on with a fresh snapshot whose steadied text is "Point".
-PaintFacts tracking() {
-  return idle([](PaintFacts& f) {
-    f.cameraRunning = f.frameArrived = true;
-    f.snapshot.feedbackText = L"Point";
-  });
+void tracking(PaintFacts& f) {
+  f.cameraRunning = f.frameArrived = true;
+  f.snapshot.feedbackText = L"Point";
 }
 
 // Practice on its first step of two, Click.
@@ -63,19 +58,19 @@ TEST(StatusText, StatusLineRulesApplyInOrder) {
       {[](PaintFacts& f) { f.snapshotAgeMs = 1201; f.frameArrived = false; }, L"Point"},
       {[](PaintFacts& f) { f.startPending = f.trackerReady = true; }, L"Starting camera — waiting for a fresh frame…"},
       {[](PaintFacts& f) { f.startPending = true; f.appError = L"Tracker unavailable"; }, L"Tracker unavailable"},
-      {[](PaintFacts& f) { f.safetyReady = false; }, kSafetyText},
+      {[](PaintFacts& f) { f.safetyReady = false; },
+       L"Safety shortcut or mouse hook unavailable. Free Ctrl+Alt+Space, then restart Velmora. Control remains disabled."},
       {[](PaintFacts& f) { f.safetyReady = false; f.appError = L"App"; }, L"App"},
       {[](PaintFacts& f) { f.appError = L"App"; f.cameraError = L"Camera"; }, L"Camera"},
   };
   for (const auto& [change, line] : onTracking) {
-    PaintFacts facts = tracking();
+    PaintFacts facts = idle(tracking);
     change(facts);
     EXPECT_EQ(statusLineText(facts), line);
   }
   EXPECT_EQ(statusLineText(idle()), L"") << "no camera";
   EXPECT_EQ(statusLineText(idle([](PaintFacts& f) { f.notice = L"Saved"; })), L"Saved");
-  EXPECT_EQ(statusLineText(idle([](PaintFacts& f) { f.startPending = true; })),
-            L"Loading local tracker — please wait…");
+  EXPECT_EQ(statusLineText(idle([](PaintFacts& f) { f.startPending = true; })), L"Loading local tracker — please wait…");
 }
 
 TEST(StatusText, PillTellsTheStateOrThePracticeStep) {
@@ -95,18 +90,17 @@ TEST(StatusText, PillTellsTheStateOrThePracticeStep) {
 
 TEST(StatusText, PreviewTextsShowUntilThePictureDoes) {
   PaintFacts facts = idle();
-  EXPECT_EQ(std::wstring(previewTexts(facts).title), L"See your hand here");
-  EXPECT_EQ(std::wstring(previewTexts(facts).hint), L"Choose Practice to try a gesture safely.");
-  facts.startPending = facts.cameraRunning = true;
-  EXPECT_EQ(std::wstring(previewTexts(facts).title), L"Starting camera…") << "no frame yet";
+  EXPECT_EQ(std::tuple(std::wstring(previewTexts(facts).title), std::wstring(previewTexts(facts).hint),
+                       std::wstring(gesturesHeader(facts))),
+            std::tuple(L"See your hand here", L"Choose Practice to try a gesture safely.", L"Your gestures"));
+  facts.startPending = facts.cameraRunning = facts.practiceActive = true;
+  EXPECT_EQ(std::tuple(std::wstring(previewTexts(facts).title), std::wstring(gesturesHeader(facts))),
+            std::tuple(L"Starting camera…", L"Practice gestures"))
+      << "no frame yet";
   facts.frameArrived = true;
   EXPECT_EQ(previewTexts(facts).title, nullptr);
   facts.previewEnabled = false;
   EXPECT_NE(previewTexts(facts).title, nullptr);
-
-  EXPECT_EQ(std::wstring(gesturesHeader(facts)), L"Your gestures");
-  facts.practiceActive = true;
-  EXPECT_EQ(std::wstring(gesturesHeader(facts)), L"Practice gestures");
 }
 
 }  // namespace
