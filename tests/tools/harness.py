@@ -7,8 +7,6 @@ import subprocess
 from pathlib import Path
 
 import numpy as np
-import onnx
-from tflite2onnx import NCHW_SUFFIX, TO_NCHW
 
 REPO_ROOT = Path(__file__).resolve().parents[2]
 NODE_MODULES = REPO_ROOT / "third_party" / "node_modules"
@@ -20,37 +18,12 @@ PALM_OUTPUTS = [("Identity", (1, 2016, 18)), ("Identity_1", (1, 2016, 1))]
 HAND_OUTPUTS = [("Identity", (1, 63)), ("Identity_1", (1, 1)), ("Identity_2", (1, 1)), ("Identity_3", (1, 63))]
 
 
-def dims(value_info: onnx.ValueInfoProto) -> tuple:
-    return tuple(d.dim_value for d in value_info.type.tensor_type.shape.dim)
-
-
 def relative_error(actual: np.ndarray, reference: np.ndarray) -> float:
     """max|a - b| / max(1, max|ref|): relative for large outputs, absolute near zero."""
     actual, reference = np.asarray(actual, np.float64), np.asarray(reference, np.float64)
     if actual.shape != reference.shape:
         raise AssertionError(f"shape {actual.shape} != reference shape {reference.shape}")
     return float(np.max(np.abs(actual - reference), initial=0.0) / max(1.0, np.max(np.abs(reference), initial=0.0)))
-
-
-def shape_disagreements(model: onnx.ModelProto, graph) -> list[str]:
-    """Activations whose ONNX-inferred shape (NHWC name, or NCHW_SUFFIX name) differs from the TFLite graph's."""
-    inferred = onnx.shape_inference.infer_shapes(model, strict_mode=True).graph
-    shapes = {v.name: tuple(d.dim_value if d.HasField("dim_value") else None for d in v.type.tensor_type.shape.dim)
-              for v in [*inferred.value_info, *inferred.input, *inferred.output]}
-    folded = {op.outputs[0] for op in graph.operators if op.kind == "DEQUANTIZE"}
-    problems = []
-    for index, tensor in enumerate(graph.tensors):
-        if tensor.data is not None or index in folded:
-            continue
-        expected = {tensor.name: tuple(tensor.shape)}
-        if len(tensor.shape) == 4:
-            expected[tensor.name + NCHW_SUFFIX] = tuple(tensor.shape[axis] for axis in TO_NCHW)
-        found = {name: shapes[name] for name in expected if name in shapes}
-        if not found:
-            problems.append(f"{tensor.name}: missing from the ONNX graph")
-        problems += [f"{name}: ONNX {shape} != TFLite {expected[name]}"
-                     for name, shape in found.items() if shape != expected[name]]
-    return problems
 
 
 class OrtRunner:

@@ -69,7 +69,6 @@ class ConverterTestCase(unittest.TestCase):
         graph = Graph(builder.tensors, builder.inputs, list(outputs), builder.operators)
         model = to_onnx(graph)
         onnx.checker.check_model(model)
-        self.assertEqual([], harness.shape_disagreements(model, graph))
         path = Path(self._models.name) / f"model{next(self._numbers)}.onnx"
         onnx.save(model, path)
         actual = harness.ort().run(path, builder.feeds)

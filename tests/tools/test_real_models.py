@@ -12,7 +12,7 @@ import convert_models
 from tflite2onnx import to_onnx
 
 from . import harness, tflite_reference
-from .harness import HAND_OUTPUTS, PALM_OUTPUTS, dims
+from .harness import HAND_OUTPUTS, PALM_OUTPUTS
 
 # model -> (input shape, outputs in order, Transpose count); names are those in the .tflite files.
 # One Transpose goes into NCHW, plus one per palm head before its RESHAPE; the hand's MEAN needs none.
@@ -20,9 +20,11 @@ EXPECTED = {
     "palm.onnx": ((1, 192, 192, 3), PALM_OUTPUTS, 5),
     "hand.onnx": ((1, 224, 224, 3), HAND_OUTPUTS, 1),
     "hand_lite.onnx": ((1, 224, 224, 3), HAND_OUTPUTS, 1),
-    "palm_lite.onnx": ((1, 192, 192, 3), PALM_OUTPUTS, 5),
 }
-PALM_LITE = ("hands_solution_packed_assets.data", (2_341_291, 4_326_731))  # tested, not shipped
+
+
+def dims(value_info: onnx.ValueInfoProto) -> tuple:
+    return tuple(d.dim_value for d in value_info.type.tensor_type.shape.dim)
 
 
 class RealModelTest(unittest.TestCase):
@@ -31,34 +33,31 @@ class RealModelTest(unittest.TestCase):
         folder = tempfile.TemporaryDirectory(prefix="velmora-models-")
         cls.addClassCleanup(folder.cleanup)
         cls.models = {}  # name -> (TFLite graph, ONNX model, saved path)
-        for name, (source, byte_range) in [*convert_models.MODELS.items(), ("palm_lite.onnx", PALM_LITE)]:
+        for name, (source, byte_range) in convert_models.MODELS.items():
             graph = convert_models.load_tflite(harness.HANDS_PACKAGE / source, byte_range)
             model = to_onnx(graph)
             path = Path(folder.name) / name
             onnx.save(model, path)
             cls.models[name] = graph, model, path
 
-    def test_names_shapes_and_weight_types(self):
+    def test_interface_weights_and_layout(self):
         for name, (graph, model, _) in self.models.items():
-            input_shape, outputs, _ = EXPECTED[name]
+            input_shape, outputs, transpose_count = EXPECTED[name]
             with self.subTest(name):
+                onnx.checker.check_model(model)
                 self.assertEqual([("input_1", input_shape)], [(v.name, dims(v)) for v in model.graph.input])
                 self.assertEqual(outputs, [(v.name, dims(v)) for v in model.graph.output])
                 self.assertEqual([graph.tensors[i].name for i in graph.outputs], [v.name for v in model.graph.output])
-                onnx.checker.check_model(model)
-                self.assertEqual([], harness.shape_disagreements(model, graph))
                 types = {init.data_type for init in model.graph.initializer}
                 self.assertLessEqual(types, {onnx.TensorProto.FLOAT, onnx.TensorProto.INT64}, "float32 weights")
-
-    def test_layout_changes_only_where_needed(self):
-        for name, (_, model, _) in self.models.items():
-            with self.subTest(name):  # no Transpose feeds another
+                # The layout changes only where needed: no Transpose feeds another.
                 transposes = {node.output[0]: node for node in model.graph.node if node.op_type == "Transpose"}
-                self.assertEqual(EXPECTED[name][2], len(transposes))
+                self.assertEqual(transpose_count, len(transposes))
                 self.assertFalse([n for n in transposes.values() if n.input[0] in transposes])
 
     def test_options_match_the_layer_names(self):
         # The exporter names each fused activation's output "<layer>/Relu6;..."; the options must say so too.
+        # The reference reads the same options, so only this check catches a misread option.
         for name, (graph, _, _) in self.models.items():
             with self.subTest(name):
                 for op in graph.operators:
@@ -91,7 +90,7 @@ class PackageTest(unittest.TestCase):
         with self.assertRaisesRegex(ValueError, "outside the 4326731-byte file"):
             convert_models.load_tflite(self.PACKED, (11, 5_000_000))
         with self.assertRaisesRegex(ValueError, "malformed"):
-            convert_models.load_tflite(self.PACKED, (PALM_LITE[1][0], PALM_LITE[1][0] + 200))
+            convert_models.load_tflite(self.PACKED, (2_341_291, 2_341_491))
 
     def test_conversion_is_repeatable(self):
         outputs = []
