@@ -13,20 +13,6 @@ namespace {
 bool inUnitRange(float value) { return std::isfinite(value) && value >= 0.0f && value <= 1.0f; }
 bool inUnitSquare(Point point) { return inUnitRange(point.x) && inUnitRange(point.y); }
 
-// Only the gestures that aim at something get a step of their own.
-bool practisedKind(ActionKind kind) {
-  switch (kind) {
-    case ActionKind::LeftClick:
-    case ActionKind::DoubleClick:
-    case ActionKind::RightClick:
-    case ActionKind::LeftDown:
-    case ActionKind::Wheel:
-      return true;
-    default:
-      return false;
-  }
-}
-
 // Kinds that are tried at the pointer like a click: the clicks, the wheel and the commands.
 bool attemptKind(ActionKind kind) {
   return kind == ActionKind::LeftClick || kind == ActionKind::DoubleClick || kind == ActionKind::RightClick ||
@@ -197,7 +183,7 @@ void PracticeEngine::startPractice(std::int64_t now, int areaWidth, int areaHeig
   state_.areaWidth = areaWidth;
   state_.areaHeight = areaHeight;
   for (const ActionInfo& info : kActions) {
-    if (assignments[static_cast<std::size_t>(info.id)] != 0 && practisedKind(info.kind)) {
+    if (assignments[static_cast<std::size_t>(info.id)] != 0 && hasPracticeStep(info.kind)) {
       state_.steps[static_cast<std::size_t>(state_.stepCount++)] = info.id;
     }
   }
