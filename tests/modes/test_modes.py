@@ -1,4 +1,4 @@
-"""Velmora.exe's self-test modes end to end under Wine, run from the shipped dist/Velmora folder.
+"""Velmora.exe's self-test modes under Wine, run from the shipped dist/Velmora folder (make dist-folder).
 All runs share one Wine session (a batch file), since each Wine start costs about a second."""
 import json
 import math
@@ -13,11 +13,10 @@ from pathlib import Path
 from PIL import Image
 
 ROOT = Path(__file__).resolve().parents[2]
-DIST = ROOT / "dist" / "Velmora"
-HOST = ROOT / "build" / "host"
-# The pose photos in TIFF page order, with their poses. Thumb up comes after the open hand: tracked
-# on from a closed fist, three fingers or index + little, the landmark model loses it (presence
-# about 0.73), and the tracker does not search again while it tracks.
+DIST, HOST = ROOT / "dist" / "Velmora", ROOT / "build" / "host"
+# The pose photos in TIFF page order, with their poses. Thumb up comes after the open hand: tracked on from a
+# closed fist, three fingers or index + little, the landmark model loses it (presence about 0.73), and the
+# tracker does not search again while it tracks.
 POSES = [("one", 1), ("peace", 2), ("three", 3), ("fist", 4), ("rock", 6), ("palm", 7), ("like", 5)]
 NUMBER = r"[0-9.e+-]+"
 
@@ -26,66 +25,38 @@ def wine_path(path):
     return "Z:" + str(Path(path).resolve()).replace("/", "\\")
 
 
-def parse_frames(report):
-    """Per frame line: its fields, and its 21 landmarks when a hand was found."""
-    frames = []
-    for line in report.splitlines():
-        if line.startswith("frame="):
-            frames.append({"fields": dict(item.split("=") for item in line.split()), "landmarks": None})
-        elif line.startswith("0:"):
-            frames[-1]["landmarks"] = [tuple(map(float, item[item.index(":") + 1:].split(","))) for item in line.split()]
-    return frames
-
-
-def replay_poses(frames, work):
-    """The poses the gesture engine (velmora-replay) gives each frame's landmarks."""
-    scenario = work / "poses.replay"
-    scenario.write_text("".join(
-        f"t={1000 + 33 * i} w={f['fields']['width']} h={f['fields']['height']} present={f['fields']['valid']} "
-        f"valid={f['fields']['valid']} presence={f['fields']['confidence']} "
-        f"lm={';'.join(f'{x},{y}' for x, y in f['landmarks'] or []) or '-'}\n" for i, f in enumerate(frames)))
-    output = subprocess.run([HOST / "velmora-replay", scenario], capture_output=True, text=True, check=True).stdout
-    return [int(re.search(r" pose=(\d+)", line).group(1)) for line in output.splitlines()]
+def landmarks(report):
+    """The 21 landmarks of each frame that found a hand (its line "0:x,y 1:x,y ...")."""
+    lines = re.findall("^0:.*$", report, re.M)
+    return [[tuple(map(float, point.split(":")[1].split(","))) for point in line.split()] for line in lines]
 
 
 class SelfTestModes(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
-        cls.work_dir = tempfile.TemporaryDirectory(prefix="velmora-modes-")
-        work = cls.work = Path(cls.work_dir.name)
+        work_dir = tempfile.TemporaryDirectory(prefix="velmora-modes-")
+        cls.addClassCleanup(work_dir.cleanup)
+        work = Path(work_dir.name)
         # The photos the host build was configured with, so that both sides read the same files.
         cache = (HOST / "CMakeCache.txt").read_text()
         data = cls.data = Path(re.search(r"^VEL_TESTDATA:PATH=(.*)$", cache, re.M).group(1)).resolve()
-
         photos = [Image.open(data / "poses" / f"{name}.png").convert("RGB") for name, _ in POSES]
         photos[0].save(work / "poses.tif", save_all=True, append_images=photos[1:])
         Image.new("RGB", (640, 480), "white").save(work / "white.png")
-        bare = work / "bare"  # the program and its runtime beside an empty models folder
-        (bare / "models").mkdir(parents=True)
-        for name in ("Velmora.exe", "onnxruntime.dll"):
-            shutil.copy(DIST / name, bare)
-
-        exe = DIST / "Velmora.exe"
-        runs = {"diagnostics": (exe, "--diagnostics"), "no_models": (bare / "Velmora.exe", "--diagnostics"),
-                "hands": (exe, "--test-image", data / "hands.jpg"), "poses": (exe, "--test-image", work / "poses.tif"),
-                "missing": (exe, "--test-image", work / "absent.png"),
-                "white": (exe, "--test-image", work / "white.png"), "camera": (exe, "--camera-test"),
-                "smoke": (exe, "--smoke-test")}
+        runs = {"diagnostics": ["--diagnostics"], "hands": ["--test-image", data / "hands.jpg"],
+                "poses": ["--test-image", work / "poses.tif"], "missing": ["--test-image", work / "absent.png"],
+                "white": ["--test-image", work / "white.png"], "camera": ["--camera-test"], "smoke": ["--smoke-test"]}
         batch = ["@echo off"]
         for name, words in runs.items():
-            words = [*words, work / f"{name}.txt"]
+            words = [DIST / "Velmora.exe", *words, work / f"{name}.txt"]
             batch.append(" ".join(f'"{wine_path(w)}"' if isinstance(w, Path) else w for w in words))
             batch.append(f'echo %ERRORLEVEL% > "{wine_path(work / name)}.code"')
         (work / "modes.bat").write_text("\r\n".join(batch) + "\r\n")
         wine = subprocess.run([ROOT / "tools" / "wine-run.sh", "--timeout", "300", "cmd", "/c",
                                wine_path(work / "modes.bat")], capture_output=True, text=True, check=False)
         cls.wine_output = wine.stdout + wine.stderr
-        read = lambda path: path.read_text() if path.exists() else None
-        cls.results = {name: (read(work / f"{name}.code"), read(work / f"{name}.txt") or "") for name in runs}
-
-    @classmethod
-    def tearDownClass(cls):
-        cls.work_dir.cleanup()
+        read = lambda path: path.read_text() if path.exists() else ""
+        cls.results = {name: (read(work / f"{name}.code"), read(work / f"{name}.txt")) for name in runs}
 
     def result(self, name, exit_code):
         code, report = self.results[name]
@@ -98,15 +69,13 @@ class SelfTestModes(unittest.TestCase):
                          "hand outputs: Identity Identity_1 Identity_2 Identity_3\nBlank frame false positive: none\n"
                          f"Mean palm inference after warmup: {NUMBER} ms\n"
                          r"Camera enumeration \(camera not opened\):\n$")
-        self.assertRegex(self.result("no_models", 1), r"^ERROR: [^\n]*palm\.onnx[^\n]*\n$")
 
     def test_hands_photo_gives_one_frame_close_to_a_reference_hand(self):
         report = self.result("hands", 0)
-        [frame] = parse_frames(report)
-        self.assertEqual([frame["fields"][key] for key in ("frame", "width", "height", "valid")], ["0", "720", "382", "1"])
+        self.assertRegex(report, "^frame=0 width=720 height=382 valid=1 ")
+        [found] = landmarks(report)
         references = json.loads((self.data / "hands.keypoints.json").read_text())["hands"]
-        errors = [[math.dist(a, b) for a, b in zip(frame["landmarks"], hand)] for hand in references]
-        nearest = min(errors, key=sum)
+        nearest = min(([math.dist(a, b) for a, b in zip(found, hand)] for hand in references), key=sum)
         # The tracker tests' tolerances for a first step on this photo.
         self.assertLessEqual(sum(nearest) / len(nearest), 6.0)
         self.assertLessEqual(max(nearest), 17.0)
@@ -115,34 +84,23 @@ class SelfTestModes(unittest.TestCase):
     def test_multi_frame_tiff_is_tracked_like_its_photos_on_the_host(self):
         report = self.result("poses", 0)
         self.assertTrue(report.endswith("Detected 7 / 7 frames\n"), report)
-        frames = parse_frames(report)
         track = subprocess.run([HOST / "velmora-track", *(self.data / "poses" / f"{name}.png" for name, _ in POSES)],
                                capture_output=True, text=True, check=True).stdout
-        host_frames = parse_frames(track)
-        self.assertEqual(len(frames), len(POSES))
-        for (name, _), frame, host in zip(POSES, frames, host_frames):
-            gap = max(math.dist(a, b) for a, b in zip(frame["landmarks"], host["landmarks"]))
-            self.assertLess(gap, 1.0, name)
-        host_poses = [int(frame["fields"]["pose"]) for frame in host_frames]
-        self.assertEqual(host_poses, [pose for _, pose in POSES])
-        self.assertEqual(replay_poses(frames, self.work), host_poses)
+        self.assertEqual([str(pose) for _, pose in POSES], re.findall(r" pose=(\d+)", track))
+        for (name, _), found, host in zip(POSES, landmarks(report), landmarks(track), strict=True):
+            self.assertLess(max(math.dist(a, b) for a, b in zip(found, host, strict=True)), 1.0, name)
 
-    def test_image_failures(self):
+    def test_failures(self):
         self.assertEqual(self.result("missing", 1), "ERROR: Decode test image (0x80070002)\n")
-        self.assertRegex(self.result("white", 2),
-                         f"^frame=0 width=640 height=480 valid=0 confidence={NUMBER} ms={NUMBER}\nDetected 0 / 1 frames\n$")
-
-    def test_camera_test_without_a_camera_fails(self):
+        self.assertRegex(self.result("white", 2), f"^frame=0 width=640 height=480 valid=0 confidence={NUMBER} "
+                         f"ms={NUMBER}\nDetected 0 / 1 frames\n$")
         self.assertEqual(self.result("camera", 2), "ERROR: No camera detected\nResult: FAIL\n")
 
     def test_smoke_test_passes(self):
         report = self.result("smoke", 0)
-        numbers = [int(n) for n in re.findall(r"^(?:Working set bytes|Peak working set bytes|Model startup wait ms): "
-                                              r"(\d+)$", report, re.M)]
+        numbers = re.findall(r"^(?:(?:Peak w|W)orking set bytes|Model startup wait ms): (\d+)$", report, re.M)
         self.assertEqual(report, SMOKE_REPORT.format(*numbers))
-        working_set, peak, wait = numbers
-        self.assertLessEqual(working_set, peak)
-        self.assertLess(wait, 60000)
+        self.assertLessEqual(int(numbers[0]), int(numbers[1]))
 
 
 # The smoke report of a complete folder, numbers aside (working set, peak, model start-up wait).
@@ -176,17 +134,12 @@ Result: PASS
 class SmokeTestWithoutModels(unittest.TestCase):
     def test_fails_after_the_model_wait_with_the_tracker_error(self):
         with tempfile.TemporaryDirectory(prefix="velmora-smoke-") as folder:
-            bare = Path(folder)
-            shutil.copytree(DIST, bare / "Velmora", ignore=shutil.ignore_patterns("*.onnx"))
-            report = bare / "smoke.txt"
-            wine = subprocess.run([ROOT / "tools" / "wine-run.sh", "--timeout", "200", bare / "Velmora" / "Velmora.exe",
-                                   "--smoke-test", wine_path(report)], capture_output=True, text=True, check=False)
+            shutil.copytree(DIST, Path(folder) / "Velmora", ignore=shutil.ignore_patterns("*.onnx"))
+            report = Path(folder) / "smoke.txt"
+            wine = subprocess.run([ROOT / "tools" / "wine-run.sh", "--timeout", "200", Path(folder) / "Velmora" /
+                                   "Velmora.exe", "--smoke-test", wine_path(report)], capture_output=True, text=True)
             self.assertEqual(wine.returncode, 2, wine.stdout + wine.stderr)
             text = report.read_text()
-            self.assertIn("\nLocal models initialized: 0\n", text)
-            self.assertGreaterEqual(int(re.search(r"wait ms: (\d+)", text).group(1)), 60000)
-            self.assertRegex(text, r"\nApp error: Tracker unavailable: [^\n]+\nResult: FAIL\n$")
-
-
-if __name__ == "__main__":
-    unittest.main()
+        self.assertIn("\nLocal models initialized: 0\n", text)
+        self.assertGreaterEqual(int(re.search(r"wait ms: (\d+)", text).group(1)), 60000)
+        self.assertRegex(text, r"\nApp error: Tracker unavailable: [^\n]+\nResult: FAIL\n$")

@@ -1,189 +1,125 @@
-"""Op-by-op checks of tools/tflite2onnx.py: small synthetic graphs run in ONNX Runtime against the NumPy reference."""
-import itertools
+"""tools/tflite2onnx.py in ONNX Runtime against the NumPy reference: each op on a synthetic graph, then the palm
+and hand models as tools/convert_models.py writes them, on a real photo."""
+import contextlib
+import io
 import tempfile
 import unittest
 from pathlib import Path
 
 import numpy as np
 import onnx
+from PIL import Image
 
-from tflite2onnx import Graph, Operator, Tensor, UnsupportedError, to_onnx
+import convert_models
+from tflite2onnx import Graph, Operator, Tensor, to_onnx
 
-from . import harness, tflite_reference
+from . import NODE_MODULES, ROOT, assert_close, run_onnx, tflite_reference
 
 
-class GraphBuilder:
-    """Builds a TFLite-IR graph, evaluating each op with the reference as it goes so every shape is known."""
+class Builder:
+    """A TFLite-IR graph that the reference evaluates as it grows, so every shape is known."""
 
-    def __init__(self, seed=0):
-        self.rng = np.random.default_rng(seed)
-        self.tensors, self.operators, self.inputs = [], [], []
-        self.values, self.feeds = {}, {}
+    def __init__(self):
+        self.rng = np.random.default_rng(0)
+        self.tensors, self.operators, self.inputs, self.values = [], [], [], {}
 
-    def _tensor(self, prefix, shape, dtype, data=None) -> int:
-        self.tensors.append(Tensor(f"{prefix}_{len(self.tensors)}", tuple(shape), np.dtype(dtype), data))
+    def add(self, name, value, data=None) -> int:
+        self.values[len(self.tensors)] = value
+        self.tensors.append(Tensor(f"{name}{len(self.tensors)}", value.shape, np.dtype(value.dtype), data))
         return len(self.tensors) - 1
 
     def input(self, *shape) -> int:
-        index = self._tensor("input", shape, np.float32)
-        self.inputs.append(index)
-        self.feeds[self.tensors[index].name] = self.values[index] = self.rng.standard_normal(shape).astype(np.float32)
-        return index
+        self.inputs.append(self.add("input", self.rng.standard_normal(shape).astype(np.float32)))
+        return self.inputs[-1]
 
-    def constant(self, data) -> int:
-        index = self._tensor("const", np.shape(data), np.asarray(data).dtype, np.asarray(data))
-        self.values[index] = self.tensors[index].data
-        return index
+    def ints(self, *values) -> int:
+        return self.add("const", np.array(values, np.int32), np.array(values, np.int32))
 
-    def random(self, *shape, dtype=np.float32) -> int:
-        return self.constant((self.rng.standard_normal(shape) * 0.5).astype(dtype))
+    def weights(self, *shape) -> int:  # float16, as in the models
+        half = (self.rng.standard_normal(shape) * 0.5).astype(np.float16)
+        return self.op("DEQUANTIZE", self.add("const", half, half))
 
-    def op(self, kind, inputs, **options) -> int:
-        out = self._tensor(kind.lower(), (), np.float32)
-        operator = Operator(kind, list(inputs), [out], options)
-        tflite_reference.apply(operator, self.values)
-        self.tensors[out].shape = self.values[out].shape
-        self.operators.append(operator)
-        return out
-
-    def conv(self, x, channels, kernel=(1, 1), bias=True, **options) -> int:
-        weights = self.random(channels, *kernel, self.tensors[x].shape[3])
-        inputs = [x, weights] + ([self.random(channels)] if bias else [])
-        return self.op("CONV_2D", inputs, **({"padding": "VALID"} | options))
+    def op(self, kind, *inputs, **options) -> int:
+        self.operators.append(Operator(kind, list(inputs), [len(self.tensors)], options))
+        tflite_reference.apply(self.operators[-1], self.values)
+        return self.add(kind.lower(), self.values.pop(len(self.tensors)).astype(np.float32))
 
     def nchw(self, *shape) -> int:
-        """An activation the converter holds in NCHW (a 1x1 convolution of a fresh input)."""
-        return self.conv(self.input(*shape), shape[3])
+        """An activation the converter holds in NCHW: a 1x1 convolution of a fresh input."""
+        return self.op("CONV_2D", self.input(*shape), self.weights(shape[3], 1, 1, shape[3]), self.weights(shape[3]))
 
 
-class ConverterTestCase(unittest.TestCase):
-    _numbers = itertools.count()
+def window(padding, stride, size=2, activation="NONE"):
+    return dict(padding=padding, stride_h=stride, stride_w=stride, filter_height=size, filter_width=size,
+                fused_activation_function=activation)
 
-    @classmethod
-    def setUpClass(cls):
-        cls._models = tempfile.TemporaryDirectory(prefix="tflite2onnx-")
-        cls.addClassCleanup(cls._models.cleanup)
 
-    def check(self, builder: GraphBuilder, *outputs) -> onnx.ModelProto:
-        """Converts, validates, runs in ONNX Runtime and compares every output with the reference."""
-        graph = Graph(builder.tensors, builder.inputs, list(outputs), builder.operators)
-        model = to_onnx(graph)
+CASES = [
+    ("CONV_2D 3x3 SAME stride 2 RELU6, pads 0 before and 1 after", lambda b: b.op(
+        "CONV_2D", b.input(1, 8, 6, 3), b.weights(4, 3, 3, 3), b.weights(4), **window("SAME", 2, 3, "RELU6"))),
+    ("CONV_2D 5x5 SAME stride 2, pads 1 before and 2 after", lambda b: b.op(
+        "CONV_2D", b.input(1, 10, 12, 3), b.weights(4, 5, 5, 3), b.weights(4), **window("SAME", 2))),
+    ("DEPTHWISE_CONV_2D 3x3 RELU6", lambda b: b.op("DEPTHWISE_CONV_2D", b.nchw(1, 7, 5, 4), b.weights(1, 3, 3, 4),
+                                                   b.weights(4), **window("SAME", 1, 3, "RELU6"))),
+    ("DEPTHWISE_CONV_2D 5x5 SAME stride 2", lambda b: b.op(
+        "DEPTHWISE_CONV_2D", b.nchw(1, 9, 8, 4), b.weights(1, 5, 5, 4), b.weights(4), **window("SAME", 2))),
+    # Random inputs are often negative: SAME padding must not act as zeros.
+    ("MAX_POOL_2D SAME", lambda b: b.op("MAX_POOL_2D", b.nchw(1, 9, 7, 3), **window("SAME", 2))),
+    ("MAX_POOL_2D VALID, strides 2 x 1", lambda b: b.op("MAX_POOL_2D", b.nchw(1, 9, 6, 3), **window("VALID", 2) | {
+        "stride_w": 1})),
+    ("ADD of NCHW activations", lambda b: b.op("ADD", b.nchw(1, 5, 3, 4), b.nchw(1, 5, 3, 4))),
+    ("ADD of an NCHW activation and an NHWC input", lambda b: b.op("ADD", b.nchw(1, 5, 3, 4), b.input(1, 5, 3, 4))),
+    ("PRELU", lambda b: b.op("PRELU", b.nchw(1, 5, 3, 4), b.weights(1, 1, 4))),
+    ("PAD channels", lambda b: b.op("PAD", b.nchw(1, 5, 3, 4), b.ints([0, 0], [0, 0], [0, 0], [0, 4]))),
+    ("PAD rows and columns", lambda b: b.op("PAD", b.nchw(1, 5, 3, 4), b.ints([0, 0], [1, 2], [3, 0], [0, 0]))),
+    ("RESIZE_BILINEAR half-pixel", lambda b: b.op(
+        "RESIZE_BILINEAR", b.nchw(1, 3, 5, 4), b.ints(6, 10), half_pixel_centers=True)),
+    ("RESHAPE keeps NHWC element order", lambda b: b.op("RESHAPE", b.nchw(1, 4, 5, 6), b.ints(1, 60, 2))),
+    ("CONCATENATION of NCHW channels", lambda b: b.op("CONCATENATION", b.nchw(1, 5, 3, 4), b.nchw(1, 5, 3, 2), axis=3)),
+    ("CONCATENATION", lambda b: b.op("CONCATENATION", *(
+        b.op("RESHAPE", b.nchw(1, n, 3, 4), b.ints(1, -1, 2)) for n in (4, 2)), axis=1)),
+    ("MEAN over rows and columns", lambda b: b.op("MEAN", b.nchw(1, 5, 4, 3), b.ints(1, 2))),
+    ("FULLY_CONNECTED, LOGISTIC", lambda b: b.op("LOGISTIC", b.op(
+        "FULLY_CONNECTED", b.op("MEAN", b.nchw(1, 3, 2, 8), b.ints(1, 2)), b.weights(5, 8), b.weights(5)))),
+]
+HANDS = NODE_MODULES / "@mediapipe" / "hands"
+# Model -> input size, outputs as Velmora's runtime expects them, Transpose count: one into NCHW, plus one per
+# palm head before its RESHAPE; the hand's MEAN needs none.
+HAND_OUTPUTS = [("Identity", (1, 63)), ("Identity_1", (1, 1)), ("Identity_2", (1, 1)), ("Identity_3", (1, 63))]
+MODELS = {"palm.onnx": (192, [("Identity", (1, 2016, 18)), ("Identity_1", (1, 2016, 1))], 5),
+          "hand.onnx": (224, HAND_OUTPUTS, 1), "hand_lite.onnx": (224, HAND_OUTPUTS, 1)}
+
+
+class ConverterTest(unittest.TestCase):
+    def test_each_op_matches_the_reference(self):
+        b = Builder()
+        outputs = [(name, build(b)) for name, build in CASES]
+        model = to_onnx(Graph(b.tensors, b.inputs, [index for _, index in outputs], b.operators))
         onnx.checker.check_model(model)
-        path = Path(self._models.name) / f"model{next(self._numbers)}.onnx"
-        onnx.save(model, path)
-        actual = harness.ort().run(path, builder.feeds)
-        expected = {builder.tensors[i].name: builder.values[i] for i in outputs}
-        self.assertEqual(list(expected), list(actual))
-        for name, value in expected.items():
-            self.assertLessEqual(harness.relative_error(actual[name], value), harness.TOLERANCE, name)
-        return model
+        with tempfile.TemporaryDirectory() as folder:
+            onnx.save(model, Path(folder) / "ops.onnx")
+            actual = run_onnx(Path(folder) / "ops.onnx", {b.tensors[i].name: b.values[i] for i in b.inputs})
+        for name, index in outputs:
+            assert_close(actual[b.tensors[index].name], b.values[index], name)
 
-
-def ints(*values):
-    return np.array(values, np.int32)
-
-
-class ConvolutionTest(ConverterTestCase):
-    # (input height, width), kernel (h, w), strides (h, w), padding, dilation, fused activation
-    WINDOWS = [
-        ((8, 6), (3, 3), (2, 2), "SAME", 1, "RELU6"),  # pads 0 before, 1 after, as the hand model's stem
-        ((10, 12), (5, 5), (2, 2), "SAME", 1, "NONE"),  # pads 1 before, 2 after, as the palm model's stem
-        ((9, 7), (3, 3), (2, 2), "SAME", 1, "RELU"),  # odd input at stride 2 pads evenly here
-        ((7, 11), (3, 5), (1, 2), "VALID", 1, "TANH"),  # non-square kernel and strides
-        ((9, 8), (3, 3), (1, 1), "SAME", 2, "RELU_N1_TO_1"),  # dilated
-    ]
-
-    def test_conv_and_depthwise_conv(self):
-        for window, multiplier in itertools.product(self.WINDOWS, (0, 1, 2)):  # multiplier 0: plain CONV_2D
-            size, kernel, strides, padding, dilation, activation = window
-            with self.subTest(size=size, kernel=kernel, padding=padding, depthwise_multiplier=multiplier):
-                b = GraphBuilder()
-                options = dict(padding=padding, stride_h=strides[0], stride_w=strides[1], dilation_h_factor=dilation,
-                               dilation_w_factor=dilation, fused_activation_function=activation)
-                if multiplier == 0:
-                    self.check(b, b.conv(b.input(1, *size, 3), 4, kernel, **options))
-                else:
-                    weights, bias = b.random(1, *kernel, 5 * multiplier), b.random(5 * multiplier)
-                    self.check(b, b.op("DEPTHWISE_CONV_2D", [b.nchw(1, *size, 5), weights, bias],
-                                       depth_multiplier=multiplier, **options))
-
-    def test_max_pool_2d(self):
-        # Random normal inputs are often negative, so SAME padding must not act as zeros.
-        for size, kernel, padding in [((9, 7), (2, 2), "VALID"), ((8, 7), (3, 3), "SAME"), ((9, 8), (2, 3), "SAME")]:
-            with self.subTest(size=size, kernel=kernel, padding=padding):
-                b = GraphBuilder()
-                self.check(b, b.op("MAX_POOL_2D", [b.input(1, *size, 4)], padding=padding, stride_h=2, stride_w=2,
-                                   filter_height=kernel[0], filter_width=kernel[1]))
-
-    def test_float16_weights_without_bias_are_folded_to_float32(self):
-        b = GraphBuilder()
-        weights = b.op("DEQUANTIZE", [b.random(4, 3, 3, 3, dtype=np.float16)])
-        model = self.check(b, b.op("CONV_2D", [b.input(1, 7, 5, 3), weights], padding="SAME", stride_h=2, stride_w=2))
-        self.assertEqual(["Transpose", "Conv", "Transpose"], [node.op_type for node in model.graph.node])
-        self.assertEqual({onnx.TensorProto.FLOAT}, {init.data_type for init in model.graph.initializer})
-
-
-class ElementwiseTest(ConverterTestCase):
-    """Element-wise ops run in whichever layout their inputs already have (NHWC input, NCHW activation)."""
-
-    def test_add_prelu_logistic_pad_concatenation(self):
-        b = GraphBuilder()
-        a, c, x = b.nchw(1, 5, 3, 4), b.nchw(1, 5, 3, 4), b.input(1, 5, 3, 4)
-        outputs = [b.op("ADD", [a, c], fused_activation_function="RELU"), b.op("ADD", [a, x]),
-                   b.op("ADD", [c, b.random(4)]), b.op("ADD", [b.input(1, 6, 2), b.input(1, 6, 2)]),
-                   b.op("PRELU", [a, b.random(1, 1, 4)]), b.op("PRELU", [x, b.random(4)]),
-                   b.op("LOGISTIC", [a]), b.op("LOGISTIC", [x]),
-                   b.op("CONCATENATION", [a, b.nchw(1, 5, 3, 2)], axis=3, fused_activation_function="RELU"),
-                   b.op("CONCATENATION", [a, c], axis=-3),
-                   b.op("CONCATENATION", [b.input(1, 6, 2), b.input(1, 4, 2)], axis=1)]
-        for paddings in ([[0, 0], [0, 0], [0, 0], [0, 5]], [[0, 0], [1, 2], [3, 0], [0, 0]]):
-            outputs += [b.op("PAD", [source, b.constant(np.array(paddings, np.int32))]) for source in (a, x)]
-        self.check(b, *outputs)
-
-
-class LayoutChangeTest(ConverterTestCase):
-    """Ops whose result depends on the element order of an NCHW-held activation."""
-
-    def test_reshape_restores_nhwc_order(self):
-        b = GraphBuilder()
-        x = b.nchw(1, 4, 5, 6)
-        self.check(b, b.op("RESHAPE", [x, b.constant(ints(1, 20, 6))]),
-                   b.op("RESHAPE", [x, b.constant(ints(1, -1, 3))]), b.op("RESHAPE", [x], new_shape=[120]))
-
-    def test_mean(self):
-        for axes, keep_dims in [([1, 2], False), ([1, 2], True), ([2], False), ([3], False), ([-1, 1], True)]:
-            with self.subTest(axes=axes, keep_dims=keep_dims):
-                b = GraphBuilder()
-                self.check(b, *[b.op("MEAN", [x, b.constant(ints(*axes))], keep_dims=keep_dims)
-                                for x in (b.nchw(1, 5, 4, 3), b.input(1, 5, 4, 3))])
-
-    def test_fully_connected(self):
-        b = GraphBuilder()
-        pooled = b.op("MEAN", [b.nchw(1, 3, 3, 8), b.constant(ints(1, 2))])
-        dense = b.op("FULLY_CONNECTED", [pooled, b.random(5, 8), b.random(5)], fused_activation_function="RELU")
-        self.check(b, dense, b.op("LOGISTIC", [dense]),
-                   b.op("FULLY_CONNECTED", [b.nchw(1, 3, 2, 4), b.random(6, 24), -1]),  # flattens NHWC order
-                   b.op("FULLY_CONNECTED", [b.input(1, 4, 8), b.random(3, 8), b.random(3)], keep_num_dims=True),
-                   b.op("FULLY_CONNECTED", [b.input(2, 4, 8), b.random(3, 8)]))
-
-    def test_resize_bilinear(self):
-        for flags, size in itertools.product([{"half_pixel_centers": True}, {"align_corners": True}, {}],
-                                             [(10, 6), (7, 8), (5, 3)]):
-            with self.subTest(size=size, **flags):
-                b = GraphBuilder()
-                self.check(b, b.op("RESIZE_BILINEAR", [b.nchw(1, 5, 3, 4), b.constant(ints(*size))], **flags))
-
-
-class RejectionTest(unittest.TestCase):
-    def test_unconvertible_graphs_name_the_reason(self):
-        float32 = np.dtype(np.float32)
-        scale, zero_point = np.array([0.5], np.float32), np.array([3])
-        quantised = Tensor("x", (1, 4), np.dtype(np.int8), quantization=(scale, zero_point))
-        for reason, source, operator in [
-                ("SOFTMAX", Tensor("x", (1, 4), float32), Operator("SOFTMAX", [0], [1])),
-                ("SIGN_BIT", Tensor("x", (1, 4), float32),
-                 Operator("ADD", [0, 0], [1], {"fused_activation_function": "SIGN_BIT"})),
-                ("DEQUANTIZE", Tensor("x", (1, 4), np.dtype(np.float16)), Operator("DEQUANTIZE", [0], [1])),
-                ("quantised", quantised, Operator("DEQUANTIZE", [0], [1]))]:
-            with self.subTest(reason), self.assertRaisesRegex(UnsupportedError, reason):
-                to_onnx(Graph([source, Tensor("y", (1, 4), float32)], [0], [1], [operator]))
+    def test_converted_models_match_the_reference_on_a_photo(self):
+        photo = Image.open(ROOT.parent / "shared" / "testdata" / "hands.jpg").convert("RGB")
+        with tempfile.TemporaryDirectory() as out, contextlib.redirect_stdout(io.StringIO()):
+            convert_models.main(["--package-dir", str(HANDS), "--out", out])
+            for name, (source, byte_range) in convert_models.MODELS.items():
+                size, outputs, transposes = MODELS[name]
+                model = onnx.load(Path(out) / name)
+                self.assertEqual([("input_1", (1, size, size, 3))] + outputs,
+                                 [(v.name, tuple(d.dim_value for d in v.type.tensor_type.shape.dim))
+                                  for v in [*model.graph.input, *model.graph.output]], name)
+                # The layout changes only where needed.
+                self.assertEqual(transposes, [n.op_type for n in model.graph.node].count("Transpose"), name)
+                graph = convert_models.load_tflite(HANDS / source, byte_range)
+                values = {i: t.data for i, t in enumerate(graph.tensors) if t.data is not None}
+                values[graph.inputs[0]] = np.asarray(photo.resize((size, size)), np.float32)[None] / 255
+                actual = run_onnx(Path(out) / name, {"input_1": values[graph.inputs[0]]})
+                for op in graph.operators:
+                    tflite_reference.apply(op, values)
+                self.assertEqual([graph.tensors[i].name for i in graph.outputs], list(actual))
+                for i in graph.outputs:
+                    assert_close(actual[graph.tensors[i].name], values[i], f"{name} {graph.tensors[i].name}")
