@@ -13,7 +13,6 @@ namespace vel::test {
 inline long gdiObjectsInUse() {
   if (const DWORD count = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS)) return static_cast<long>(count);
   std::vector<HGDIOBJ> made;
-  made.reserve(70000);
   for (HGDIOBJ brush; made.size() < 200000 && (brush = CreateSolidBrush(0));) made.push_back(brush);
   for (const HGDIOBJ brush : made) DeleteObject(brush);
   return -static_cast<long>(made.size());

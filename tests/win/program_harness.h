@@ -46,20 +46,11 @@ inline bool waitFor(const std::function<bool()>& condition, std::chrono::millise
 // stall the feed. `lastFrame_` is the time stamp of the latest frame published.
 class FeedingCamera final : public ICamera {
  public:
-  explicit FeedingCamera(std::vector<Frame> photos) : replay_(std::move(photos)) {
-    feeder_ = std::thread([this] {
-      while (!quit_) {
-        const std::int64_t now = tickNow();
-        if (feeding_ && replay_.publish(photo_, static_cast<std::uint64_t>(now)) != 0) lastFrame_ = now;
-        std::this_thread::sleep_for(33ms);
-      }
-    });
-  }
+  explicit FeedingCamera(std::vector<Frame> photos) : replay_(std::move(photos)) {}
   ~FeedingCamera() override {
     quit_ = true;
     feeder_.join();
   }
-
   void start(const CameraDevice& device, bool detail) override { replay_.start(device, detail); }
   void stop() override { replay_.stop(); }
   FramePtr latestFrame() const override { return replay_.latestFrame(); }
@@ -73,101 +64,12 @@ class FeedingCamera final : public ICamera {
  private:
   ReplayCamera replay_;
   std::atomic<bool> quit_{false};
-  std::thread feeder_;
-};
-
-struct MouseEvent {
-  WPARAM message;
-  POINT at;
-  bool injected;
-  bool ours;  // carries the program's signature
-  std::int64_t time;
-};
-
-// A full-screen window under the hand pointer that keeps the button messages it receives and,
-// through a low-level hook on its thread, every mouse event the desktop sees.
-class ClickTarget {
- public:
-  ClickTarget() {
-    std::promise<void> ready;
-    auto created = ready.get_future();
-    thread_ = std::thread([this](std::promise<void> started) {
-      active_ = this;
-      WNDCLASSW windowClass{};
-      windowClass.lpfnWndProc = windowProc;
-      windowClass.hInstance = GetModuleHandleW(nullptr);
-      windowClass.lpszClassName = L"VelmoraTestTarget";
-      windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH));
-      RegisterClassW(&windowClass);
-      window_ = CreateWindowExW(WS_EX_TOPMOST, windowClass.lpszClassName, L"Target", WS_POPUP | WS_VISIBLE, 0, 0,
-                                GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), nullptr, nullptr,
-                                windowClass.hInstance, nullptr);
-      HHOOK hook = SetWindowsHookExW(WH_MOUSE_LL, hookProc, windowClass.hInstance, 0);
-      started.set_value();
-      MSG message;
-      while (GetMessageW(&message, nullptr, 0, 0) > 0) DispatchMessageW(&message);
-      UnhookWindowsHookEx(hook);
-      active_ = nullptr;
-    }, std::move(ready));
-    created.get();
-  }
-  ~ClickTarget() {
-    PostMessageW(window_, WM_CLOSE, 0, 0);
-    thread_.join();
-  }
-
-  std::vector<MouseEvent> clicks() { return copy(clicks_); }
-  std::vector<MouseEvent> events() { return copy(events_); }
-  // The first event from `since` on that `wanted` accepts, waiting up to `limit`.
-  std::optional<MouseEvent> first(std::int64_t since, const std::function<bool(const MouseEvent&)>& wanted,
-                                  std::chrono::milliseconds limit = 20s) {
-    std::optional<MouseEvent> found;
-    waitFor([&] {
-      for (const MouseEvent& event : events()) {
-        if (event.time >= since && wanted(event)) {
-          found = event;
-          return true;
-        }
-      }
-      return false;
-    }, limit);
-    return found;
-  }
-  // The program's first event of kind `message` from `since` on.
-  std::optional<MouseEvent> ours(WPARAM message, std::int64_t since, std::chrono::milliseconds limit = 20s) {
-    return first(since, [&](const MouseEvent& e) { return e.ours && e.message == message; }, limit);
-  }
-
- private:
-  std::vector<MouseEvent> copy(const std::vector<MouseEvent>& kept) {
-    std::lock_guard lock(mutex_);
-    return kept;
-  }
-  void keep(std::vector<MouseEvent>& into, const MouseEvent& event) {
-    std::lock_guard lock(mutex_);
-    into.push_back(event);
-  }
-  static LRESULT CALLBACK hookProc(int code, WPARAM message, LPARAM data) {
-    const auto& info = *reinterpret_cast<const MSLLHOOKSTRUCT*>(data);
-    if (code == HC_ACTION) {
-      active_->keep(active_->events_, {message, info.pt, (info.flags & LLMHF_INJECTED) != 0,
-                                       info.dwExtraInfo == kInputSignature, tickNow()});
+  std::thread feeder_{[this] {
+    for (; !quit_; std::this_thread::sleep_for(33ms)) {
+      const std::int64_t now = tickNow();
+      if (feeding_ && replay_.publish(photo_, static_cast<std::uint64_t>(now)) != 0) lastFrame_ = now;
     }
-    return CallNextHookEx(nullptr, code, message, data);
-  }
-  static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_LBUTTONDOWN || message == WM_LBUTTONUP) {
-      active_->keep(active_->clicks_, {message, {LOWORD(lParam), HIWORD(lParam)}, false, false, tickNow()});
-    }
-    if (message == WM_DESTROY) PostQuitMessage(0);
-    return DefWindowProcW(window, message, wParam, lParam);
-  }
-
-  static inline ClickTarget* active_ = nullptr;  // used on the target's thread only
-  std::thread thread_;
-  HWND window_ = nullptr;
-  std::mutex mutex_;
-  std::vector<MouseEvent> clicks_, events_;
+  }};
 };
 
 // Starts `command` and returns its exit code, or -1 when it still runs after `limit` (it is then
@@ -194,6 +96,99 @@ inline int runProcess(std::wstring command, std::chrono::milliseconds limit = 30
 // Real mouse and keyboard input from the X server, which Wine passes on as physical input.
 inline void xdotool(const std::wstring& arguments) { runProcess(L"Z:\\usr\\bin\\xdotool " + arguments, 0ms); }
 
+struct MouseEvent {
+  WPARAM message;
+  POINT at;
+  bool injected, ours;  // ours: carries the program's signature
+  bool window;          // a message the target window received, not an event its hook saw
+  std::int64_t time;
+};
+
+// A full-screen window under the hand pointer that keeps the button messages it receives and,
+// through a low-level hook on its thread, every mouse event the desktop sees.
+class ClickTarget {
+ public:
+  ClickTarget() {
+    std::promise<void> ready;
+    auto created = ready.get_future();
+    thread_ = std::thread([this](std::promise<void> started) {
+      active_ = this;
+      WNDCLASSW windowClass{};
+      windowClass.lpfnWndProc = windowProc;
+      windowClass.hInstance = GetModuleHandleW(nullptr);
+      windowClass.lpszClassName = L"VelmoraTestTarget";
+      windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH));
+      RegisterClassW(&windowClass);
+      window_ = CreateWindowExW(WS_EX_TOPMOST, windowClass.lpszClassName, L"Target", WS_POPUP | WS_VISIBLE, 0, 0,
+                                GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), nullptr, nullptr,
+                                windowClass.hInstance, nullptr);
+      HHOOK hook = SetWindowsHookExW(WH_MOUSE_LL, hookProc, windowClass.hInstance, 0);
+      started.set_value();
+      MSG message;
+      while (GetMessageW(&message, nullptr, 0, 0) > 0) DispatchMessageW(&message);
+      UnhookWindowsHookEx(hook);
+    }, std::move(ready));
+    created.get();
+  }
+  ~ClickTarget() {
+    PostMessageW(window_, WM_CLOSE, 0, 0);
+    thread_.join();
+  }
+
+  // The first event from `since` on that `wanted` accepts, waiting up to `limit`.
+  std::optional<MouseEvent> first(std::int64_t since, const std::function<bool(const MouseEvent&)>& wanted,
+                                  std::chrono::milliseconds limit = 20s) {
+    std::optional<MouseEvent> found;
+    waitFor([&] {
+      std::lock_guard lock(mutex_);
+      for (const MouseEvent& event : events_) {
+        if (event.time >= since && wanted(event)) return found.emplace(event), true;
+      }
+      return false;
+    }, limit);
+    return found;
+  }
+  // The program's first event of kind `message` from `since` on.
+  std::optional<MouseEvent> ours(WPARAM message, std::int64_t since, std::chrono::milliseconds limit = 20s) {
+    return first(since, [&](const MouseEvent& e) { return e.ours && e.message == message; }, limit);
+  }
+  // Moves the real pointer and returns the time the move arrived.
+  std::int64_t moveMouse(int x, int y) {
+    const std::int64_t since = tickNow();
+    xdotool(L"mousemove " + std::to_wstring(x) + L" " + std::to_wstring(y));
+    const auto moved = first(since, [](const MouseEvent& e) { return !e.injected && !e.window; }, 10s);
+    EXPECT_TRUE(moved.has_value());
+    return moved.value_or(MouseEvent{}).time;
+  }
+
+ private:
+  void keep(const MouseEvent& event) {
+    std::lock_guard lock(mutex_);
+    events_.push_back(event);
+  }
+  static LRESULT CALLBACK hookProc(int code, WPARAM message, LPARAM data) {
+    const auto& info = *reinterpret_cast<const MSLLHOOKSTRUCT*>(data);
+    const bool injected = (info.flags & LLMHF_INJECTED) != 0;
+    if (code == HC_ACTION) {
+      active_->keep({message, info.pt, injected, info.dwExtraInfo == kInputSignature, false, tickNow()});
+    }
+    return CallNextHookEx(nullptr, code, message, data);
+  }
+  static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_LBUTTONDOWN || message == WM_LBUTTONUP) {
+      active_->keep({message, {LOWORD(lParam), HIWORD(lParam)}, false, false, true, tickNow()});
+    }
+    if (message == WM_DESTROY) PostQuitMessage(0);
+    return DefWindowProcW(window, message, wParam, lParam);
+  }
+
+  static inline ClickTarget* active_ = nullptr;  // one target at a time
+  std::thread thread_;
+  HWND window_ = nullptr;
+  std::mutex mutex_;
+  std::vector<MouseEvent> events_;
+};
+
 inline std::vector<Frame> posePhotos(std::initializer_list<const char*> names) {
   std::vector<Frame> photos;
   for (const char* name : names) photos.push_back(decodeImageFile(testDataDir() / "poses" / name).front());
@@ -212,7 +207,8 @@ class ProgramRun {
 
   WindowsApp& app() const { return *theApp.load(); }
   void command(int id) const {
-    PostMessageW(window, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(window, id)));
+    const auto control = reinterpret_cast<LPARAM>(GetDlgItem(window, id));
+    PostMessageW(window, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), control);
   }
   std::wstring text(int id) const {
     wchar_t text[160] = {};
@@ -238,7 +234,8 @@ class ProgramRun {
                               }};
     std::thread watcher([&] {
       if (waitFor([&] { return (window = FindWindowW(kMainWindowClass, nullptr)) != nullptr; })) {
-        EXPECT_TRUE(waitFor([&] { return app().state.flags.trackerReady || app().state.flags.trackerFailed; }, 60s));
+        const auto& flags = app().state.flags;
+        EXPECT_TRUE(waitFor([&] { return flags.trackerReady || flags.trackerFailed; }, 60s));
         scenario(*this);
       }
       PostMessageW(window, WM_CLOSE, 0, 0);
@@ -253,13 +250,13 @@ class ProgramRun {
   std::filesystem::path folder_;
 };
 
-// Prepares the process as Velmora.exe's entry point does; every run beside this test starts
-// without a settings file.
+// Prepares the process as Velmora.exe's entry point does; a run beside the test starts without
+// a settings file.
 class ProgramTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(prepareProcess());
     std::filesystem::remove(exeDir() / "settings.ini");
+    ASSERT_TRUE(prepareProcess());
   }
   void TearDown() override {
     std::filesystem::remove(exeDir() / "settings.ini");
