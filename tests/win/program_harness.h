@@ -11,7 +11,6 @@
 #include <chrono>
 #include <filesystem>
 #include <functional>
-#include <future>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -35,9 +34,8 @@ inline std::int64_t tickNow() { return static_cast<std::int64_t>(GetTickCount64(
 
 inline bool waitFor(const std::function<bool()>& condition, std::chrono::milliseconds limit = 20s) {
   const auto deadline = std::chrono::steady_clock::now() + limit;
-  while (!condition()) {
+  for (; !condition(); std::this_thread::sleep_for(10ms)) {
     if (std::chrono::steady_clock::now() > deadline) return false;
-    std::this_thread::sleep_for(10ms);
   }
   return true;
 }
@@ -72,22 +70,20 @@ class FeedingCamera final : public ICamera {
   }};
 };
 
-// Starts `command` and returns its exit code, or -1 when it still runs after `limit` (it is then
-// ended). With a limit of 0 it returns at once: a Linux program started through Wine's Z: drive
-// gives no handle to wait on.
+// Starts `command` and returns its exit code, or STILL_ACTIVE when it still runs after `limit`
+// (it is then ended). With a limit of 0 it returns 0 at once: a Linux program started through
+// Wine's Z: drive gives no handle to wait on.
 inline int runProcess(std::wstring command, std::chrono::milliseconds limit = 30s) {
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process{};
   EXPECT_TRUE(CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
                              &process));
-  DWORD code = 0;
-  if (limit > 0ms && WaitForSingleObject(process.hProcess, static_cast<DWORD>(limit.count())) != WAIT_OBJECT_0) {
-    TerminateProcess(process.hProcess, 99);
-    code = static_cast<DWORD>(-1);
-  } else if (limit > 0ms) {
+  DWORD code = limit > 0ms ? STILL_ACTIVE : 0;
+  if (limit > 0ms && WaitForSingleObject(process.hProcess, static_cast<DWORD>(limit.count())) == WAIT_OBJECT_0) {
     GetExitCodeProcess(process.hProcess, &code);
   }
+  if (code == STILL_ACTIVE) TerminateProcess(process.hProcess, 99);
   CloseHandle(process.hThread);
   CloseHandle(process.hProcess);
   return static_cast<int>(code);
@@ -109,26 +105,21 @@ struct MouseEvent {
 class ClickTarget {
  public:
   ClickTarget() {
-    std::promise<void> ready;
-    auto created = ready.get_future();
-    thread_ = std::thread([this](std::promise<void> started) {
-      active_ = this;
-      WNDCLASSW windowClass{};
-      windowClass.lpfnWndProc = windowProc;
-      windowClass.hInstance = GetModuleHandleW(nullptr);
-      windowClass.lpszClassName = L"VelmoraTestTarget";
-      windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH));
+    active_ = this;
+    thread_ = std::thread([this] {
+      const HINSTANCE instance = GetModuleHandleW(nullptr);
+      const WNDCLASSW windowClass{0, windowProc, 0, 0, instance, nullptr, nullptr,
+                                  static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH)), nullptr, L"VelmoraTestTarget"};
       RegisterClassW(&windowClass);
+      const HHOOK hook = SetWindowsHookExW(WH_MOUSE_LL, hookProc, instance, 0);
       window_ = CreateWindowExW(WS_EX_TOPMOST, windowClass.lpszClassName, L"Target", WS_POPUP | WS_VISIBLE, 0, 0,
                                 GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), nullptr, nullptr,
-                                windowClass.hInstance, nullptr);
-      HHOOK hook = SetWindowsHookExW(WH_MOUSE_LL, hookProc, windowClass.hInstance, 0);
-      started.set_value();
+                                instance, nullptr);
       MSG message;
       while (GetMessageW(&message, nullptr, 0, 0) > 0) DispatchMessageW(&message);
       UnhookWindowsHookEx(hook);
-    }, std::move(ready));
-    created.get();
+    });
+    waitFor([&] { return window_ != nullptr; });
   }
   ~ClickTarget() {
     PostMessageW(window_, WM_CLOSE, 0, 0);
@@ -184,7 +175,7 @@ class ClickTarget {
 
   static inline ClickTarget* active_ = nullptr;  // one target at a time
   std::thread thread_;
-  HWND window_ = nullptr;
+  std::atomic<HWND> window_ = nullptr;
   std::mutex mutex_;
   std::vector<MouseEvent> events_;
 };
@@ -234,7 +225,7 @@ class ProgramRun {
                               }};
     std::thread watcher([&] {
       if (waitFor([&] { return (window = FindWindowW(kMainWindowClass, nullptr)) != nullptr; })) {
-        const auto& flags = app().state.flags;
+        const auto& flags = app().state.flags;  // the app is set before its window is made
         EXPECT_TRUE(waitFor([&] { return flags.trackerReady || flags.trackerFailed; }, 60s));
         scenario(*this);
       }
