@@ -72,46 +72,37 @@ std::string drain() {
 }
 
 // In front of SendInput: counts the calls and lets the next one through only in part.
+constexpr UINT kAll = std::numeric_limits<UINT>::max();
 int tappedCalls = 0;
-UINT tapLimit = std::numeric_limits<UINT>::max();
+UINT tapLimit = kAll;
 
 UINT WINAPI tappedSendInput(UINT count, LPINPUT inputs, int size) {
   ++tappedCalls;
-  const UINT passed = std::min(count, std::exchange(tapLimit, std::numeric_limits<UINT>::max()));
+  const UINT passed = std::min(count, std::exchange(tapLimit, kAll));
   return passed == 0 ? 0 : SendInput(passed, inputs, size);
 }
 
-class WindowsSinkTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    ASSERT_EQ(GetSystemMetrics(SM_CXVIRTUALSCREEN), 1920) << "the test display is 1920 × 1080 at the origin";
-    ASSERT_TRUE(mouse_ && keyboard_);
-    // Wine drops a move to where the pointer already is: start from a spot no test moves to.
-    SetCursorPos(576, 324);
-    drain();
-  }
-  void TearDown() override {
-    UnhookWindowsHookEx(mouse_);
-    UnhookWindowsHookEx(keyboard_);
-  }
-  // `action` in one call (none for an unknown kind), then what arrived.
-  std::string perform(const ActionRecord& action, bool accepted = true, int calls = 1) {
-    tappedCalls = 0;
-    EXPECT_EQ(sink.perform(action), accepted) << actionText(action);
-    EXPECT_EQ(tappedCalls, calls) << actionText(action);
-    return drain();
-  }
-
-  HHOOK mouse_ = SetWindowsHookExW(WH_MOUSE_LL, mouseProc, GetModuleHandleW(nullptr), 0);
-  HHOOK keyboard_ = SetWindowsHookExW(WH_KEYBOARD_LL, keyboardProc, GetModuleHandleW(nullptr), 0);
-  WindowsSink sink{tappedSendInput};
-};
-
 // Moves land on the target's pixels, clamped to it; buttons and the wheel act where the pointer is;
-// keys arrive as whole chords.
-TEST_F(WindowsSinkTest, EveryActionArrivesInOneCall) {
+// keys arrive as whole chords; each in one call. A chord cut short lets go of the keys that went
+// down, last pressed first; a click cut short is left to the gate, which releases what it holds; an
+// unknown kind sends nothing.
+TEST(WindowsSink, EveryActionArrivesInOneCallAndNoKeyStaysDown) {
+  ASSERT_EQ(GetSystemMetrics(SM_CXVIRTUALSCREEN), 1920) << "the test display is 1920 × 1080 at the origin";
+  const HHOOK mouse = SetWindowsHookExW(WH_MOUSE_LL, mouseProc, GetModuleHandleW(nullptr), 0);
+  const HHOOK keyboard = SetWindowsHookExW(WH_KEYBOARD_LL, keyboardProc, GetModuleHandleW(nullptr), 0);
+  ASSERT_TRUE(mouse && keyboard);
+  SetCursorPos(576, 324);  // Wine drops a move to where the pointer already is
+  drain();
+  WindowsSink sink{tappedSendInput};
   const DesktopRect screen{0, 0, 1920, 1080}, quarter{960, 540, 1920, 1080};
-  const struct { DesktopRect target; ActionRecord action; const char* arrived; } rows[] = {
+  struct Row {
+    DesktopRect target;
+    ActionRecord action;
+    const char* arrived;
+    UINT inserted = kAll;  // events the tap lets through
+    int calls = 1;
+  };
+  const Row rows[] = {
       {screen, moveAction({1.7f, -0.2f}), "Move@1919,0"}, {quarter, moveAction({0.0f, 0.0f}), "Move@960,540"},
       {screen, moveAction({0.25f, 0.75f}), "Move@480,809"},
       {{}, {ActionKind::LeftClick}, "LeftDown@480,809 LeftUp@480,809"},
@@ -123,29 +114,24 @@ TEST_F(WindowsSinkTest, EveryActionArrivesInOneCall) {
       {{}, {ActionKind::BrowserForward}, "Forward+ Forward-"}, {{}, {ActionKind::Copy}, "Ctrl+ C+ C- Ctrl-"},
       {{}, {ActionKind::Paste}, "Ctrl+ V+ V- Ctrl-"}, {{}, {ActionKind::PlayPause}, "PlayPause+ PlayPause-"},
       {{}, {ActionKind::Mute}, "Mute+ Mute-"},
+      {{}, {ActionKind::Paste}, "", 0, 1}, {{}, {ActionKind::Paste}, "Ctrl+ Ctrl-", 1, 2},
+      {{}, {ActionKind::Paste}, "Ctrl+ V+ V- Ctrl-", 2, 2}, {{}, {ActionKind::Paste}, "Ctrl+ V+ V- Ctrl-", 3, 2},
+      {{}, {ActionKind::Mute}, "Mute+ Mute-", 1, 2}, {{}, {ActionKind::LeftClick}, "LeftDown@480,809", 1, 1},
+      {{}, {ActionKind::LeftUp}, "LeftUp@480,809"},
+      {{}, {static_cast<ActionKind>(14)}, "", 9, 0}, {{}, {static_cast<ActionKind>(-1)}, "", 9, 0},
   };
   for (const auto& row : rows) {
+    SCOPED_TRACE(actionText(row.action) + " " + std::to_string(row.inserted));
     if (row.action.kind == ActionKind::Move) sink.setTarget(row.target);
-    EXPECT_EQ(perform(row.action), row.arrived);
-  }
-}
-
-// A chord cut short lets go of the keys that went down, last pressed first; a click cut short is
-// left to the gate, which releases what it holds; an unknown kind sends nothing.
-TEST_F(WindowsSinkTest, ActionsCutShortLeaveNoKeyDown) {
-  const struct { ActionKind kind; UINT inserted; int calls; const char* arrived; } rows[] = {
-      {ActionKind::Paste, 0, 1, ""}, {ActionKind::Paste, 1, 2, "Ctrl+ Ctrl-"},
-      {ActionKind::Paste, 2, 2, "Ctrl+ V+ V- Ctrl-"}, {ActionKind::Paste, 3, 2, "Ctrl+ V+ V- Ctrl-"},
-      {ActionKind::Mute, 1, 2, "Mute+ Mute-"}, {ActionKind::LeftClick, 1, 1, "LeftDown@576,324"},
-      {static_cast<ActionKind>(14), 9, 0, ""}, {static_cast<ActionKind>(-1), 9, 0, ""},
-  };
-  for (const auto& row : rows) {
-    SCOPED_TRACE(row.inserted);
+    tappedCalls = 0;
     tapLimit = row.inserted;
-    EXPECT_EQ(perform({row.kind}, false, row.calls), row.arrived);
-    tapLimit = std::numeric_limits<UINT>::max();
+    EXPECT_EQ(sink.perform(row.action), row.inserted == kAll && row.calls == 1);
+    EXPECT_EQ(tappedCalls, row.calls);
+    EXPECT_EQ(drain(), row.arrived);
+    tapLimit = kAll;
   }
-  EXPECT_EQ(perform({ActionKind::LeftUp}), "LeftUp@576,324");
+  UnhookWindowsHookEx(mouse);
+  UnhookWindowsHookEx(keyboard);
 }
 
 }  // namespace
