@@ -1,17 +1,22 @@
 // The circle overlay over a green window standing for another application: at the pointer,
-// see-through around the circle, click-through, never taking the foreground.
+// see-through around the circle, click-through, never taking the foreground; the overlays' painting
+// leaves no GDI object behind.
 #include <windows.h>
+
+#include <objbase.h>
 
 #include <gtest/gtest.h>
 
 #include <array>
 
+#include "app/exe_dir.h"
+#include "tests/win/gdi_objects.h"
 #include "ui/overlays.h"
 
 namespace vel {
 namespace {
 
-TEST(Overlays, CircleFollowsThePointerSeeThroughAndClickThroughAndNeverActivates) {
+TEST(Overlays, CircleFollowsThePointerSeeThroughClickThroughNeverActivatingAndPaintsWithoutLeaks) {
   constexpr COLORREF kGreen = RGB(20, 200, 40), kAccent = RGB(0, 116, 109);
   const WNDCLASSW windowClass{0, DefWindowProcW, 0, 0, GetModuleHandleW(nullptr), nullptr, nullptr,
                               CreateSolidBrush(kGreen), nullptr, L"VelmoraOverlayTestBelow"};
@@ -19,7 +24,9 @@ TEST(Overlays, CircleFollowsThePointerSeeThroughAndClickThroughAndNeverActivates
   const HWND below = CreateWindowExW(0, windowClass.lpszClassName, L"Below", WS_POPUP | WS_VISIBLE, 0, 0, 1920,
                                      1080, nullptr, nullptr, windowClass.hInstance, nullptr);
   SetForegroundWindow(below);
-  GuideImageSet images;  // unloaded: the tiles draw without pictures
+  ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_MULTITHREADED)));
+  GuideImageSet images;
+  ASSERT_TRUE(loadGuideImages(images, exeDir() / "assets"));
   OverlaySet overlays;
   ASSERT_TRUE(overlays.createOverlays(images));
   // Updates at `now` with the default gestures, then lets every window paint.
@@ -55,9 +62,28 @@ TEST(Overlays, CircleFollowsThePointerSeeThroughAndClickThroughAndNeverActivates
 
   update(snapshot, {false, true, true}, 100'133);
   EXPECT_FALSE(IsWindowVisible(FindWindowW(kOverlayClass, kCircleTitle)));
+
+  // The circle filling and completing, the card's tiles changing: a paint of each every time.
+  Gestures other = kDefaultGestures;
+  other[1] = 0;
+  const auto paint = [&](int times) {
+    for (int i = 0; i < times; ++i) {
+      snapshot.progress = static_cast<float>(i % 10) / 10.0f;
+      snapshot.completed = i % 10 == 9;
+      overlays.updateOverlays(Settings{}, DesktopRect{}, snapshot, {true, false, true}, i % 2 ? other : kDefaultGestures,
+                              200'000 + i * 33);
+      MSG message;
+      while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+    }
+  };
+  paint(10);
+  const long afterTen = test::gdiObjectsInUse();
+  paint(990);
+  EXPECT_EQ(test::gdiObjectsInUse(), afterTen);
   overlays.destroyOverlays();
   EXPECT_EQ(FindWindowW(kOverlayClass, kCircleTitle), nullptr);
   DestroyWindow(below);
+  CoUninitialize();
 }
 
 }  // namespace

@@ -1,6 +1,5 @@
-// The interactive program run inside a test, as Velmora.exe runs it but with a camera that replays
-// photos at 30 frames per second; the test's scenario runs on a thread of its own and watches the
-// desktop through a full-screen target window and a low-level mouse hook.
+// The interactive program run inside a test as Velmora.exe runs it, but with a camera that replays
+// photos at 30 fps, while the test's scenario runs on a thread of its own.
 #pragma once
 
 #include <windows.h>
@@ -70,9 +69,8 @@ class FeedingCamera final : public ICamera {
   }};
 };
 
-// Starts `command` and returns its exit code, or STILL_ACTIVE when it still runs after `limit`
-// (it is then ended). With a limit of 0 it returns 0 at once: a Linux program started through
-// Wine's Z: drive gives no handle to wait on.
+// Starts `command`; its exit code, or STILL_ACTIVE when it still runs after `limit` (it is then ended).
+// A limit of 0 returns 0 at once: a Linux program started through Wine's Z: drive gives no handle.
 inline int runProcess(std::wstring command, std::chrono::milliseconds limit = 30s) {
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
@@ -215,7 +213,6 @@ class ProgramRun {
     return app().state.shared.appError;
   }
 
-  // Runs the program; returns its exit code.
   int run(const std::function<void(ProgramRun&)>& scenario) {
     const CameraSource source{[] { return std::vector<CameraDevice>{{L"Replay camera", L"replay"}}; },
                               [this] {
@@ -241,8 +238,7 @@ class ProgramRun {
   std::filesystem::path folder_;
 };
 
-// Prepares the process as Velmora.exe's entry point does; a run beside the test starts without
-// a settings file.
+// Prepares the process as Velmora.exe's entry point does; runs beside the test start without settings.
 class ProgramTest : public ::testing::Test {
  protected:
   void SetUp() override {

@@ -1,9 +1,9 @@
-// The interactive program end to end under Wine: how it starts without its files, with a blocked
-// settings file, beside another holder of its shortcut and a second start; what its window shows
-// of the camera and the hand, also at 144 DPI; a replayed hand through tracker, engine, gate and
-// SendInput to a window of the test, against a stalled camera, the physical mouse and the shortcut.
+// The interactive program end to end under Wine: its start without its files or with a blocked
+// settings file, and a second start; its window's picture, also at 144 DPI; a replayed hand through
+// tracker, engine, gate and SendInput to a window, against a stalled camera, the mouse and the shortcut.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstdio>
@@ -176,10 +176,8 @@ TEST_F(ProgramTest, PaintShowsTheCameraMirroredTheFingertipRingAndTheLayoutScale
       EXPECT_NEAR(l.left, s.left * 1.5, 0.5) << i;
       EXPECT_NEAR(l.top, s.top * 1.5, 0.5) << i;
       EXPECT_NEAR(l.right - l.left, (s.right - s.left) * 1.5, 1.0) << i;
-      // A closed list is as high as its font makes it.
-      if (!isDropList(kControls[i])) {
-        EXPECT_NEAR(l.bottom - l.top, (s.bottom - s.top) * 1.5, 1.0) << i;
-      }
+      const bool list = isDropList(kControls[i]);  // a closed list is as high as its font makes it
+      EXPECT_NEAR(l.bottom - l.top, list ? l.bottom - l.top : (s.bottom - s.top) * 1.5, 1.0) << i;
     }
     // One unit either side of the edges of the preview card, the buttons (one where a rounded
     // corner leaves the background), the tile card and the header's button.
@@ -198,14 +196,11 @@ TEST_F(ProgramTest, PaintShowsTheCameraMirroredTheFingertipRingAndTheLayoutScale
 }
 
 // The photo moved sideways, so alternating the two keeps the hand pointer moving.
-Frame shifted(const Frame& photo, int pixels) {
-  Frame moved = photo;
-  const auto row = static_cast<std::size_t>(photo.width) * 4, offset = static_cast<std::size_t>(pixels) * 4;
-  for (std::size_t y = 0; y < static_cast<std::size_t>(photo.height); ++y) {
-    std::copy(photo.pixels.begin() + y * row, photo.pixels.begin() + (y + 1) * row - offset,
-              moved.pixels.begin() + y * row + offset);
+Frame shifted(Frame photo, int pixels) {
+  for (auto row = photo.pixels.begin(); row != photo.pixels.end(); row += photo.width * 4) {
+    std::rotate(row, row + (photo.width - pixels) * 4, row + photo.width * 4);
   }
-  return moved;
+  return photo;
 }
 
 // Last, as its real mouse comes last: once xdotool has moved the X pointer over a Wine window,
