@@ -70,8 +70,8 @@ TEST(Overlays, CircleFollowsThePointerSeeThroughClickThroughNeverActivatingAndPa
     for (int i = 0; i < times; ++i) {
       snapshot.progress = static_cast<float>(i % 10) / 10.0f;
       snapshot.completed = i % 10 == 9;
-      overlays.updateOverlays(Settings{}, DesktopRect{}, snapshot, {true, false, true}, i % 2 ? other : kDefaultGestures,
-                              200'000 + i * 33);
+      const Gestures& tiles = i % 2 ? other : kDefaultGestures;
+      overlays.updateOverlays(Settings{}, DesktopRect{}, snapshot, {true, false, true}, tiles, 200'000 + i * 33);
       MSG message;
       while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
     }

@@ -93,8 +93,7 @@ inline void xdotool(const std::wstring& arguments) { runProcess(L"Z:\\usr\\bin\\
 struct MouseEvent {
   WPARAM message;
   POINT at;
-  bool injected, ours;  // ours: carries the program's signature
-  bool window;          // a message the target window received, not an event its hook saw
+  bool injected, ours, window;  // ours: signed by the program; window: a message the target window got
   std::int64_t time;
 };
 

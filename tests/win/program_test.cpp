@@ -101,8 +101,7 @@ TEST_F(ProgramTest, PaintShowsTheCameraMirroredTheFingertipRingAndTheLayoutScale
   constexpr std::uint32_t kRed = 0xFF0000, kBlue = 0x0000FF;
   Frame halves{640, 480, 0, 0, std::vector<std::uint8_t>(640 * 480 * 4)};
   for (std::size_t i = 0; i < halves.pixels.size(); i += 4) halves.pixels[i + (i / 4 % 640 < 320 ? 2 : 0)] = 255;
-  constexpr int kOtherId = 0x7001;
-  ASSERT_TRUE(RegisterHotKey(nullptr, kOtherId, MOD_CONTROL | MOD_ALT, VK_SPACE));
+  ASSERT_TRUE(RegisterHotKey(nullptr, 0x7001, MOD_CONTROL | MOD_ALT, VK_SPACE));
   ProgramRun run({posePhotos({"one.png"})[0], halves});
   EXPECT_EQ(run.run([&](ProgramRun& r) {
     EXPECT_EQ(r.appError(), kSafetyPartsError);
@@ -189,7 +188,7 @@ TEST_F(ProgramTest, PaintShowsTheCameraMirroredTheFingertipRingAndTheLayoutScale
     }
     practice();
   }), 0);
-  UnregisterHotKey(nullptr, kOtherId);
+  UnregisterHotKey(nullptr, 0x7001);
   for (const char* line : {"[Velmora]", "Mirror=0", "ClickWait=1000", "GesturesVersion=1", "Gesture5=2"}) {
     EXPECT_NE(readFile(exeDir() / "settings.ini").find(line), std::string::npos) << "saved on closing: " << line;
   }

@@ -16,13 +16,6 @@ namespace {
 
 constexpr ULONG_PTR kMarker = 0x4D41524B;  // on F24, which closes each collection; the sink never sends it
 
-INPUT key(WORD vk, DWORD flags, ULONG_PTR extra = 0) {
-  INPUT input{};
-  input.type = INPUT_KEYBOARD;
-  input.ki = {vk, 0, flags, 0, extra};
-  return input;
-}
-
 // What the low-level hooks saw, as "LeftDown@x,y", "Wheel:-120@x,y", "C+" or "C-", after "unsigned "
 // when the sink's signature is missing. The hooks run on the test's thread whenever it pumps messages.
 std::string arrived;
@@ -43,7 +36,8 @@ LRESULT CALLBACK mouseProc(int code, WPARAM message, LPARAM data) {
   const auto& in = *reinterpret_cast<const MSLLHOOKSTRUCT*>(data);
   std::string name = kNames.count(message) ? kNames.at(message) : std::to_string(message);
   if (message == WM_MOUSEWHEEL) name += std::to_string(static_cast<short>(HIWORD(in.mouseData)));
-  if (code == HC_ACTION) record(in.dwExtraInfo, name + '@' + std::to_string(in.pt.x) + ',' + std::to_string(in.pt.y));
+  const std::string at = '@' + std::to_string(in.pt.x) + ',' + std::to_string(in.pt.y);
+  if (code == HC_ACTION) record(in.dwExtraInfo, name + at);
   return CallNextHookEx(nullptr, code, message, data);
 }
 
@@ -59,7 +53,9 @@ LRESULT CALLBACK keyboardProc(int code, WPARAM message, LPARAM data) {
 
 // Sends the marker key and returns what arrived before it: nothing sent earlier is on its way then.
 std::string drain() {
-  INPUT marker[] = {key(VK_F24, 0, kMarker), key(VK_F24, KEYEVENTF_KEYUP, kMarker)};
+  INPUT marker[2] = {};
+  for (INPUT& input : marker) input.type = INPUT_KEYBOARD, input.ki = {VK_F24, 0, 0, 0, kMarker};
+  marker[1].ki.dwFlags = KEYEVENTF_KEYUP;
   markerSeen = false;
   EXPECT_EQ(SendInput(2, marker, sizeof(INPUT)), 2u);
   for (int i = 0; i < 10000 && !markerSeen; ++i) {
@@ -95,13 +91,8 @@ TEST(WindowsSink, EveryActionArrivesInOneCallAndNoKeyStaysDown) {
   drain();
   WindowsSink sink{tappedSendInput};
   const DesktopRect screen{0, 0, 1920, 1080}, quarter{960, 540, 1920, 1080};
-  struct Row {
-    DesktopRect target;
-    ActionRecord action;
-    const char* arrived;
-    UINT inserted = kAll;  // events the tap lets through
-    int calls = 1;
-  };
+  // `inserted`: the events the tap lets through.
+  struct Row { DesktopRect target; ActionRecord action; const char* arrived; UINT inserted = kAll; int calls = 1; };
   const Row rows[] = {
       {screen, moveAction({1.7f, -0.2f}), "Move@1919,0"}, {quarter, moveAction({0.0f, 0.0f}), "Move@960,540"},
       {screen, moveAction({0.25f, 0.75f}), "Move@480,809"},
