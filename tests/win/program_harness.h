@@ -244,10 +244,7 @@ class ProgramTest : public ::testing::Test {
     std::filesystem::remove(exeDir() / "settings.ini");
     ASSERT_TRUE(prepareProcess());
   }
-  void TearDown() override {
-    std::filesystem::remove(exeDir() / "settings.ini");
-    releaseProcess();
-  }
+  void TearDown() override { releaseProcess(); }
 };
 
 }  // namespace vel::test
