@@ -7,9 +7,8 @@
 
 namespace vel::test {
 
-// GetGuiResources is a stub under Wine (it returns 0); there the objects in use are counted as
-// the room left in the handle table, with the sign turned. No other thread may make GDI objects
-// meanwhile.
+// GetGuiResources is a stub under Wine (it returns 0); there the objects in use are counted as the room
+// left in the handle table, with the sign turned. No other thread may make GDI objects meanwhile.
 inline long gdiObjectsInUse() {
   if (const DWORD count = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS)) return static_cast<long>(count);
   std::vector<HGDIOBJ> made;

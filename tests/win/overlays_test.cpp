@@ -29,7 +29,6 @@ TEST(Overlays, CircleFollowsThePointerSeeThroughClickThroughNeverActivatingAndPa
   ASSERT_TRUE(loadGuideImages(images, exeDir() / "assets"));
   OverlaySet overlays;
   ASSERT_TRUE(overlays.createOverlays(images));
-  // Updates at `now` with the default gestures, then lets every window paint.
   const auto update = [&](const ControlOutput& snapshot, OverlayFlags flags, std::int64_t now) {
     overlays.updateOverlays(Settings{}, DesktopRect{}, snapshot, flags, kDefaultGestures, now);
     for (int i = 0; i < 4; ++i) {
@@ -39,7 +38,6 @@ TEST(Overlays, CircleFollowsThePointerSeeThroughClickThroughNeverActivatingAndPa
     }
     EXPECT_EQ(GetForegroundWindow(), below) << "an overlay took the foreground";
   };
-
   ControlOutput snapshot;
   snapshot.handPresent = snapshot.pointerActive = true;
   snapshot.pointer = {0.25f, 0.5f};  // pixel (479, 539) of 1920 × 1080
@@ -59,10 +57,8 @@ TEST(Overlays, CircleFollowsThePointerSeeThroughClickThroughNeverActivatingAndPa
     EXPECT_EQ(GetPixel(screen, point.x, point.y), spot.colour) << spot.where;
   }
   ReleaseDC(nullptr, screen);
-
   update(snapshot, {false, true, true}, 100'133);
   EXPECT_FALSE(IsWindowVisible(FindWindowW(kOverlayClass, kCircleTitle)));
-
   // The circle filling and completing, the card's tiles changing: a paint of each every time.
   Gestures other = kDefaultGestures;
   other[1] = 0;

@@ -39,8 +39,7 @@ inline bool waitFor(const std::function<bool()>& condition, std::chrono::millise
   return true;
 }
 
-// The replaying camera fed at 30 fps by a thread of its own; the test picks the photo and can
-// stall the feed. `lastFrame_` is the time stamp of the latest frame published.
+// The replaying camera fed at 30 fps by a thread of its own; the test picks the photo, stalls the feed.
 class FeedingCamera final : public ICamera {
  public:
   explicit FeedingCamera(std::vector<Frame> photos) : replay_(std::move(photos)) {}
@@ -97,8 +96,8 @@ struct MouseEvent {
   std::int64_t time;
 };
 
-// A full-screen window under the hand pointer that keeps the button messages it receives and,
-// through a low-level hook on its thread, every mouse event the desktop sees.
+// A full-screen window under the hand pointer: its button messages and, through a low-level hook on
+// its thread, every mouse event the desktop sees.
 class ClickTarget {
  public:
   ClickTarget() {
@@ -183,8 +182,7 @@ inline std::vector<Frame> posePhotos(std::initializer_list<const char*> names) {
   return photos;
 }
 
-// One run of the interactive program on the test's main thread while `scenario` runs beside it.
-// The scenario gets the window once the tracker has loaded or failed; the window is closed after it.
+// The program on the test's main thread; `scenario` beside it once the tracker loaded or failed.
 class ProgramRun {
  public:
   explicit ProgramRun(std::vector<Frame> photos, std::filesystem::path folder = exeDir())
@@ -237,7 +235,7 @@ class ProgramRun {
   std::filesystem::path folder_;
 };
 
-// Prepares the process as Velmora.exe's entry point does; runs beside the test start without settings.
+// Prepares the process as Velmora.exe does; runs beside the test start without settings.
 class ProgramTest : public ::testing::Test {
  protected:
   void SetUp() override {

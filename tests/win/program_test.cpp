@@ -60,8 +60,7 @@ TEST_F(ProgramTest, StartsWithoutItsFilesOrWithABlockedSettingsFileAndComesBackO
     EXPECT_FALSE(mirror(r));
     EXPECT_TRUE(r.app().state.flags.trackerReady);
     EXPECT_EQ(r.appError(), L"Gesture image missing. Reinstall the complete Velmora folder.");
-    // Minimised it lives on in the tray; a second start, also with words that name no mode, or a
-    // click on the tray icon brings it back.
+    // Minimised into the tray; a second start (also with words naming no mode) or the icon brings it back.
     const auto restoredBy = [&](const std::function<void()>& action) {
       ShowWindow(r.window, SW_MINIMIZE);
       EXPECT_TRUE(waitFor([&] { return !IsWindowVisible(r.window); }, 5s));
@@ -79,8 +78,7 @@ TEST_F(ProgramTest, StartsWithoutItsFilesOrWithABlockedSettingsFileAndComesBackO
   SetFileAttributesW(readOnly.c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 
-// The client area once two captures in a row agree.
-ScreenPixels settled(HWND window) {
+ScreenPixels settled(HWND window) {  // once two captures in a row agree
   ScreenPixels last, shot = captureClient(window);
   for (int i = 0; i < 40 && (i == 0 || shot.pixels != last.pixels); ++i) {
     std::this_thread::sleep_for(150ms);
@@ -94,8 +92,7 @@ int devicePixel(const ScreenPixels& shot, double unit) {
   return static_cast<int>(std::lround(unit * shot.width / 800.0));
 }
 
-// The 144-DPI suite runs this test too, in a prefix whose system DPI is 144 on a screen where the
-// scaled window fits. Another program holds the safety shortcut meanwhile.
+// Run by the 144-DPI suite too; another program holds the safety shortcut meanwhile.
 TEST_F(ProgramTest, PaintShowsTheCameraMirroredTheFingertipRingAndTheLayoutScaledAt144Dpi) {
   // Red on the left half, blue on the right: colours nothing else in the window uses.
   constexpr std::uint32_t kRed = 0xFF0000, kBlue = 0x0000FF;
@@ -118,11 +115,9 @@ TEST_F(ProgramTest, PaintShowsTheCameraMirroredTheFingertipRingAndTheLayoutScale
       for (int d = 0; d < 9; ++d) white += shot.at(cx + d % 3 - 1, cy + d / 3 - 1) == 0xFFFFFFu;
       return white > 0;
     };
-    // The ring of radius 10 on the fingertip, pure white as the photo never is, seen beside and
-    // above it (the pointer's marker may cover its lower part).
+    // The ring of radius 10 round the fingertip, white as the photo never is (the pointer may hide its foot).
     EXPECT_TRUE(whiteNear(tip.x - 10, tip.y) && whiteNear(tip.x + 10, tip.y) && whiteNear(tip.x, tip.y - 10));
     EXPECT_FALSE(whiteNear(tip.x, tip.y - 5));
-
     const PreviewRect p = previewRect(640, 480);
     const auto expectHalves = [&](std::uint32_t leftColour, std::uint32_t rightColour) {
       const auto px = [&](int unit) { return devicePixel(shot, unit); };
@@ -145,7 +140,6 @@ TEST_F(ProgramTest, PaintShowsTheCameraMirroredTheFingertipRingAndTheLayoutScale
     SendMessageW(GetDlgItem(r.window, kIdMirror), BM_SETCHECK, BST_UNCHECKED, 0);
     r.command(kIdMirror);
     expectHalves(kRed, kBlue);
-
     const auto practice = [&] {  // control cannot start, but practice can
       r.command(kIdPractice);
       EXPECT_TRUE(waitFor([&] { return r.text(kIdPractice) == L"Finish practice"; }));
@@ -178,8 +172,7 @@ TEST_F(ProgramTest, PaintShowsTheCameraMirroredTheFingertipRingAndTheLayoutScale
       const bool list = isDropList(kControls[i]);  // a closed list is as high as its font makes it
       EXPECT_NEAR(l.bottom - l.top, list ? l.bottom - l.top : (s.bottom - s.top) * 1.5, 1.0) << i;
     }
-    // One unit either side of the edges of the preview card, the buttons (one where a rounded
-    // corner leaves the background), the tile card and the header's button.
+    // Either side of the edges of the preview card, the buttons (a rounded corner), tiles and header.
     ASSERT_EQ(normal.at(30, 439), 0x00746Du) << "Start control's accent";
     for (const POINT at : {POINT{23, 200}, {25, 200}, {400, 91}, {400, 93}, {775, 300}, {777, 300}, {25, 417},
                            {30, 439}, {395, 439}, {410, 439}, {22, 600}, {26, 600}, {646, 47}, {650, 47}}) {
@@ -225,9 +218,7 @@ TEST_F(ProgramTest, HandControlClicksDragsGivesWayToTheMouseAndStopsOnTheShortcu
     const Point aim = r.snapshot().pointer;  // a still hand: where the pointer mapping put the click
     EXPECT_NEAR(down->at.x, aim.x * 1919, 4);
     EXPECT_NEAR(down->at.y, aim.y * 1079, 4);
-
-    // A drag needs an aim: a still pointing hand that has clicked, then a fist. (A fist that comes
-    // as the click settles may click instead: then once more.)
+    // A drag needs an aim, a still pointing hand that clicked, then a fist (one too soon may click: again).
     const auto drag = [&](std::int64_t clickedSince) {
       for (int attempt = 0; attempt < 3; ++attempt, clickedSince = tickNow()) {
         r.camera->photo_ = 0;
@@ -254,15 +245,12 @@ TEST_F(ProgramTest, HandControlClicksDragsGivesWayToTheMouseAndStopsOnTheShortcu
     r.command(kIdStart);
     ASSERT_TRUE(waitFor([&] { return gate.enabled(); }));
     grabbed = drag(tickNow());
-
     std::int64_t moved = target.moveMouse(720, 520);
     release = target.ours(WM_LBUTTONUP, grabbed, 2s);
     ASSERT_TRUE(release.has_value());
     // At the next poll of the gate, long before the mouse's 1500 ms are over.
     EXPECT_LE(release->time - moved, 200);
-
-    // A moving hand keeps injected moves coming; another program's injected move is not the
-    // user's hand on the mouse.
+    // A moving hand keeps injected moves coming; another program's injected move never pauses them.
     std::atomic<bool> wiggle{true};
     std::thread mover([&] {
       for (; wiggle; std::this_thread::sleep_for(300ms)) r.camera->photo_ = r.camera->photo_ == 0 ? 2 : 0;
@@ -274,7 +262,6 @@ TEST_F(ProgramTest, HandControlClicksDragsGivesWayToTheMouseAndStopsOnTheShortcu
     // The program's hook, installed last, has seen it once this one has.
     ASSERT_TRUE(target.first(sent, [](const MouseEvent& e) { return e.injected && !e.ours; }, 2s).has_value());
     EXPECT_FALSE(gate.mousePriorityActive());
-
     moved = target.moveMouse(700, 500);
     const std::optional<MouseEvent> resumed = target.ours(WM_MOUSEMOVE, moved + 60, 10s);
     wiggle = false;
@@ -282,7 +269,6 @@ TEST_F(ProgramTest, HandControlClicksDragsGivesWayToTheMouseAndStopsOnTheShortcu
     ASSERT_TRUE(resumed.has_value());
     EXPECT_GE(resumed->time - moved, 1450) << "hand control acted during mouse priority";
     EXPECT_LE(resumed->time - moved, 2200) << "hand control did not resume by itself";
-
     // The safety shortcut; a second press changes nothing.
     for (int press = 0; press < 2; ++press) {
       xdotool(L"key ctrl+alt+space");

@@ -78,10 +78,9 @@ UINT WINAPI tappedSendInput(UINT count, LPINPUT inputs, int size) {
   return passed == 0 ? 0 : SendInput(passed, inputs, size);
 }
 
-// Moves land on the target's pixels, clamped to it; buttons and the wheel act where the pointer is;
-// keys arrive as whole chords; each in one call. A chord cut short lets go of the keys that went
-// down, last pressed first; a click cut short is left to the gate, which releases what it holds; an
-// unknown kind sends nothing.
+// Moves land on the target's pixels, clamped; buttons and wheel act at the pointer; keys come as
+// whole chords, each in one call. A chord cut short lets go of the keys that went down, last first; a
+// click cut short is left to the gate, which releases what it holds; an unknown kind sends nothing.
 TEST(WindowsSink, EveryActionArrivesInOneCallAndNoKeyStaysDown) {
   ASSERT_EQ(GetSystemMetrics(SM_CXVIRTUALSCREEN), 1920) << "the test display is 1920 × 1080 at the origin";
   const HHOOK mouse = SetWindowsHookExW(WH_MOUSE_LL, mouseProc, GetModuleHandleW(nullptr), 0);
