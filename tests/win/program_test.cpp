@@ -204,10 +204,10 @@ TEST_F(ProgramTest, HandControlClicksDragsGivesWayToTheMouseAndStopsOnTheShortcu
   EXPECT_EQ(run.run([&](ProgramRun& r) {
     InputGate& gate = r.app().state.gate;
     r.camera->feeding_ = false;
+    std::this_thread::sleep_for(200ms);  // the feeder's round that may have begun before ends
     r.command(kIdStart);
     std::this_thread::sleep_for(1500ms);  // no frame: the gate must stay shut
     EXPECT_FALSE(gate.enabled());
-    EXPECT_EQ(r.text(kIdStart), L"Stop control");
     r.camera->feeding_ = true;
     ASSERT_TRUE(waitFor([&] { return gate.enabled(); }));
     const std::int64_t enabled = tickNow();
