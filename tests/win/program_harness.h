@@ -1,6 +1,5 @@
-// The interactive program run inside a test, as Velmora.exe runs it but with a camera that replays
-// photos at 30 frames per second; the test's scenario runs on a thread of its own and watches the
-// desktop through a low-level mouse hook and a full-screen target window.
+// The interactive program run inside a test as Velmora.exe runs it, but with a camera that replays
+// photos at 30 fps, while the test's scenario runs on a thread of its own.
 #pragma once
 
 #include <windows.h>
@@ -11,9 +10,8 @@
 #include <chrono>
 #include <filesystem>
 #include <functional>
-#include <future>
-#include <optional>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -33,36 +31,22 @@ using namespace std::chrono_literals;
 
 inline std::int64_t tickNow() { return static_cast<std::int64_t>(GetTickCount64()); }
 
-// Polls `condition` every 10 ms until it holds or `limit` passes.
 inline bool waitFor(const std::function<bool()>& condition, std::chrono::milliseconds limit = 20s) {
   const auto deadline = std::chrono::steady_clock::now() + limit;
-  while (!condition()) {
+  for (; !condition(); std::this_thread::sleep_for(10ms)) {
     if (std::chrono::steady_clock::now() > deadline) return false;
-    std::this_thread::sleep_for(10ms);
   }
   return true;
 }
 
-// The replaying camera fed at 30 fps by a thread of its own; the test picks the photo and can
-// stall the feed.
+// The replaying camera fed at 30 fps by a thread of its own; the test picks the photo, stalls the feed.
 class FeedingCamera final : public ICamera {
  public:
-  explicit FeedingCamera(std::vector<Frame> photos) : replay_(std::move(photos)) {
-    feeder_ = std::thread([this] {
-      while (!quit_) {
-        if (feeding_) {
-          const std::int64_t now = tickNow();
-          if (replay_.publish(photo_, static_cast<std::uint64_t>(now)) != 0) lastFrame_ = now;
-        }
-        std::this_thread::sleep_for(33ms);
-      }
-    });
-  }
+  explicit FeedingCamera(std::vector<Frame> photos) : replay_(std::move(photos)) {}
   ~FeedingCamera() override {
     quit_ = true;
     feeder_.join();
   }
-
   void start(const CameraDevice& device, bool detail) override { replay_.start(device, detail); }
   void stop() override { replay_.stop(); }
   FramePtr latestFrame() const override { return replay_.latestFrame(); }
@@ -76,145 +60,121 @@ class FeedingCamera final : public ICamera {
  private:
   ReplayCamera replay_;
   std::atomic<bool> quit_{false};
-  std::thread feeder_;
+  std::thread feeder_{[this] {
+    for (; !quit_; std::this_thread::sleep_for(33ms)) {
+      const std::int64_t now = tickNow();
+      if (feeding_ && replay_.publish(photo_, static_cast<std::uint64_t>(now)) != 0) lastFrame_ = now;
+    }
+  }};
 };
+
+// Starts `command`; its exit code, or STILL_ACTIVE when it still runs after `limit` (it is then ended).
+// A limit of 0 returns 0 at once: a Linux program started through Wine's Z: drive gives no handle.
+inline int runProcess(std::wstring command, std::chrono::milliseconds limit = 30s) {
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process{};
+  EXPECT_TRUE(CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                             &process));
+  DWORD code = limit > 0ms ? STILL_ACTIVE : 0;
+  if (limit > 0ms && WaitForSingleObject(process.hProcess, static_cast<DWORD>(limit.count())) == WAIT_OBJECT_0) {
+    GetExitCodeProcess(process.hProcess, &code);
+  }
+  if (code == STILL_ACTIVE) TerminateProcess(process.hProcess, 99);
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  return static_cast<int>(code);
+}
+
+// Real mouse and keyboard input from the X server, which Wine passes on as physical input.
+inline void xdotool(const std::wstring& arguments) { runProcess(L"Z:\\usr\\bin\\xdotool " + arguments, 0ms); }
 
 struct MouseEvent {
   WPARAM message;
   POINT at;
-  bool injected;
-  bool ours;  // carries the program's signature
+  bool injected, ours, window;  // ours: signed by the program; window: a message the target window got
   std::int64_t time;
 };
 
-// Every mouse event the desktop sees, through a low-level hook on a thread of its own.
-class MouseWatch {
- public:
-  MouseWatch() {
-    std::promise<void> ready;
-    auto installed = ready.get_future();
-    thread_ = std::thread([this](std::promise<void> started) {
-      threadId_ = GetCurrentThreadId();
-      active_ = this;
-      MSG message;
-      PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE);
-      HHOOK hook = SetWindowsHookExW(WH_MOUSE_LL, proc, GetModuleHandleW(nullptr), 0);
-      started.set_value();
-      while (GetMessageW(&message, nullptr, 0, 0) > 0) DispatchMessageW(&message);
-      UnhookWindowsHookEx(hook);
-      active_ = nullptr;
-    }, std::move(ready));
-    installed.get();
-  }
-  ~MouseWatch() {
-    PostThreadMessageW(threadId_, WM_QUIT, 0, 0);
-    thread_.join();
-  }
-
-  std::vector<MouseEvent> events() {
-    std::lock_guard lock(mutex_);
-    return events_;
-  }
-  // The program's first event of kind `message` from `since` on, waiting up to `limit`.
-  std::optional<MouseEvent> ours(WPARAM message, std::int64_t since, std::chrono::milliseconds limit = 20s) {
-    std::optional<MouseEvent> found;
-    waitFor(
-        [&] {
-          for (const MouseEvent& event : events()) {
-            if (event.ours && event.message == message && event.time >= since) {
-              found = event;
-              return true;
-            }
-          }
-          return false;
-        },
-        limit);
-    return found;
-  }
-
- private:
-  static LRESULT CALLBACK proc(int code, WPARAM message, LPARAM data) {
-    const auto& info = *reinterpret_cast<const MSLLHOOKSTRUCT*>(data);
-    if (code == HC_ACTION && active_ != nullptr) {
-      const std::lock_guard lock(active_->mutex_);
-      active_->events_.push_back({message, info.pt, (info.flags & LLMHF_INJECTED) != 0,
-                                  info.dwExtraInfo == kInputSignature, tickNow()});
-    }
-    return CallNextHookEx(nullptr, code, message, data);
-  }
-
-  static inline MouseWatch* active_ = nullptr;
-  std::thread thread_;
-  DWORD threadId_ = 0;
-  std::mutex mutex_;
-  std::vector<MouseEvent> events_;
-};
-
-// A full-screen window under the hand pointer that records the clicks it receives.
+// A full-screen window under the hand pointer: its button messages and, through a low-level hook on
+// its thread, every mouse event the desktop sees.
 class ClickTarget {
  public:
   ClickTarget() {
-    std::promise<void> ready;
-    auto created = ready.get_future();
-    thread_ = std::thread([this](std::promise<void> started) {
-      WNDCLASSW windowClass{};
-      windowClass.lpfnWndProc = proc;
-      windowClass.hInstance = GetModuleHandleW(nullptr);
-      windowClass.lpszClassName = L"VelmoraTestTarget";
-      windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH));
+    active_ = this;
+    thread_ = std::thread([this] {
+      const HINSTANCE instance = GetModuleHandleW(nullptr);
+      const WNDCLASSW windowClass{0, windowProc, 0, 0, instance, nullptr, nullptr,
+                                  static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH)), nullptr, L"VelmoraTestTarget"};
       RegisterClassW(&windowClass);
+      const HHOOK hook = SetWindowsHookExW(WH_MOUSE_LL, hookProc, instance, 0);
       window_ = CreateWindowExW(WS_EX_TOPMOST, windowClass.lpszClassName, L"Target", WS_POPUP | WS_VISIBLE, 0, 0,
                                 GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), nullptr, nullptr,
-                                windowClass.hInstance, this);
-      SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-      started.set_value();
+                                instance, nullptr);
       MSG message;
       while (GetMessageW(&message, nullptr, 0, 0) > 0) DispatchMessageW(&message);
-    }, std::move(ready));
-    created.get();
+      UnhookWindowsHookEx(hook);
+    });
+    waitFor([&] { return window_ != nullptr; });
   }
   ~ClickTarget() {
     PostMessageW(window_, WM_CLOSE, 0, 0);
     thread_.join();
   }
 
-  std::vector<MouseEvent> clicks() {
-    std::lock_guard lock(mutex_);
-    return clicks_;
+  // The first event from `since` on that `wanted` accepts, waiting up to `limit`.
+  std::optional<MouseEvent> first(std::int64_t since, const std::function<bool(const MouseEvent&)>& wanted,
+                                  std::chrono::milliseconds limit = 20s) {
+    std::optional<MouseEvent> found;
+    waitFor([&] {
+      std::lock_guard lock(mutex_);
+      for (const MouseEvent& event : events_) {
+        if (event.time >= since && wanted(event)) return found.emplace(event), true;
+      }
+      return false;
+    }, limit);
+    return found;
+  }
+  // The program's first event of kind `message` from `since` on.
+  std::optional<MouseEvent> ours(WPARAM message, std::int64_t since, std::chrono::milliseconds limit = 20s) {
+    return first(since, [&](const MouseEvent& e) { return e.ours && e.message == message; }, limit);
+  }
+  // Moves the real pointer and returns the time the move arrived.
+  std::int64_t moveMouse(int x, int y) {
+    const std::int64_t since = tickNow();
+    xdotool(L"mousemove " + std::to_wstring(x) + L" " + std::to_wstring(y));
+    const auto moved = first(since, [](const MouseEvent& e) { return !e.injected && !e.window; }, 10s);
+    EXPECT_TRUE(moved.has_value());
+    return moved.value_or(MouseEvent{}).time;
   }
 
  private:
-  static LRESULT CALLBACK proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    auto* self = reinterpret_cast<ClickTarget*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-    if (self != nullptr && (message == WM_LBUTTONDOWN || message == WM_LBUTTONUP)) {
-      const std::lock_guard lock(self->mutex_);
-      self->clicks_.push_back({message, {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))},
-                               false, false, tickNow()});
+  void keep(const MouseEvent& event) {
+    std::lock_guard lock(mutex_);
+    events_.push_back(event);
+  }
+  static LRESULT CALLBACK hookProc(int code, WPARAM message, LPARAM data) {
+    const auto& info = *reinterpret_cast<const MSLLHOOKSTRUCT*>(data);
+    const bool injected = (info.flags & LLMHF_INJECTED) != 0;
+    if (code == HC_ACTION) {
+      active_->keep({message, info.pt, injected, info.dwExtraInfo == kInputSignature, false, tickNow()});
     }
-    if (message == WM_CLOSE) {
-      DestroyWindow(window);
-      return 0;
+    return CallNextHookEx(nullptr, code, message, data);
+  }
+  static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_LBUTTONDOWN || message == WM_LBUTTONUP) {
+      active_->keep({message, {LOWORD(lParam), HIWORD(lParam)}, false, false, true, tickNow()});
     }
     if (message == WM_DESTROY) PostQuitMessage(0);
     return DefWindowProcW(window, message, wParam, lParam);
   }
 
+  static inline ClickTarget* active_ = nullptr;  // one target at a time
   std::thread thread_;
-  HWND window_ = nullptr;
+  std::atomic<HWND> window_ = nullptr;
   std::mutex mutex_;
-  std::vector<MouseEvent> clicks_;
+  std::vector<MouseEvent> events_;
 };
-
-// Real mouse and keyboard input from the X server, which Wine passes on as physical input.
-inline void xdotool(const std::wstring& arguments) {
-  std::wstring command = L"Z:\\usr\\bin\\xdotool " + arguments;
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION process{};
-  ASSERT_TRUE(CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process));
-  CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
-}
 
 inline std::vector<Frame> posePhotos(std::initializer_list<const char*> names) {
   std::vector<Frame> photos;
@@ -222,8 +182,7 @@ inline std::vector<Frame> posePhotos(std::initializer_list<const char*> names) {
   return photos;
 }
 
-// One run of the interactive program on the test's main thread while `scenario` runs beside it.
-// The scenario gets the window once the tracker has loaded or failed; the window is closed after it.
+// The program on the test's main thread; `scenario` beside it once the tracker loaded or failed.
 class ProgramRun {
  public:
   explicit ProgramRun(std::vector<Frame> photos, std::filesystem::path folder = exeDir())
@@ -233,9 +192,9 @@ class ProgramRun {
   HWND window = nullptr;
 
   WindowsApp& app() const { return *theApp.load(); }
-  bool trackerReady() const { return app().state.flags.trackerReady || app().state.flags.trackerFailed; }
   void command(int id) const {
-    PostMessageW(window, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(window, id)));
+    const auto control = reinterpret_cast<LPARAM>(GetDlgItem(window, id));
+    PostMessageW(window, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), control);
   }
   std::wstring text(int id) const {
     wchar_t text[160] = {};
@@ -250,9 +209,7 @@ class ProgramRun {
     std::lock_guard lock(app().state.shared.lock);
     return app().state.shared.appError;
   }
-  void close() const { PostMessageW(window, WM_CLOSE, 0, 0); }
 
-  // Runs the program; returns its exit code.
   int run(const std::function<void(ProgramRun&)>& scenario) {
     const CameraSource source{[] { return std::vector<CameraDevice>{{L"Replay camera", L"replay"}}; },
                               [this] {
@@ -262,10 +219,11 @@ class ProgramRun {
                               }};
     std::thread watcher([&] {
       if (waitFor([&] { return (window = FindWindowW(kMainWindowClass, nullptr)) != nullptr; })) {
-        EXPECT_TRUE(waitFor([&] { return trackerReady(); }, 60s));
+        const auto& flags = app().state.flags;  // the app is set before its window is made
+        EXPECT_TRUE(waitFor([&] { return flags.trackerReady || flags.trackerFailed; }, 60s));
         scenario(*this);
       }
-      close();
+      PostMessageW(window, WM_CLOSE, 0, 0);
     });
     const int code = runInteractive(GetModuleHandleW(nullptr), SW_SHOWNORMAL, L"", source, folder_);
     watcher.join();
@@ -277,53 +235,14 @@ class ProgramRun {
   std::filesystem::path folder_;
 };
 
-// Prepares the process as Velmora.exe's entry point does; every run beside this test starts
-// without a settings file.
+// Prepares the process as Velmora.exe does; runs beside the test start without settings.
 class ProgramTest : public ::testing::Test {
  protected:
   void SetUp() override {
+    std::filesystem::remove(exeDir() / "settings.ini");
     ASSERT_TRUE(prepareProcess());
-    std::filesystem::remove(exeDir() / "settings.ini");
   }
-  void TearDown() override {
-    std::filesystem::remove(exeDir() / "settings.ini");
-    releaseProcess();
-  }
-};
-
-// Velmora.exe beside this test, started with `arguments` as a user would start it.
-class VelmoraProcess {
- public:
-  explicit VelmoraProcess(const std::wstring& arguments) {
-    std::wstring command = L"\"" + (exeDir() / "Velmora.exe").wstring() + L"\" " + arguments;
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process{};
-    EXPECT_TRUE(CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                               &process));
-    CloseHandle(process.hThread);
-    process_ = process.hProcess;
-  }
-  ~VelmoraProcess() {
-    if (process_ == nullptr) return;
-    if (WaitForSingleObject(process_, 0) == WAIT_TIMEOUT) TerminateProcess(process_, 99);
-    CloseHandle(process_);
-  }
-  VelmoraProcess(const VelmoraProcess&) = delete;
-  VelmoraProcess& operator=(const VelmoraProcess&) = delete;
-
-  // The exit code, or -1 when the process still runs after `limit`.
-  int wait(std::chrono::milliseconds limit = 30s) {
-    if (process_ == nullptr || WaitForSingleObject(process_, static_cast<DWORD>(limit.count())) != WAIT_OBJECT_0) {
-      return -1;
-    }
-    DWORD code = 0;
-    GetExitCodeProcess(process_, &code);
-    return static_cast<int>(code);
-  }
-
- private:
-  HANDLE process_ = nullptr;
+  void TearDown() override { releaseProcess(); }
 };
 
 }  // namespace vel::test
