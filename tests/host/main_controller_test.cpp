@@ -28,14 +28,14 @@ struct Rig {
     app.flags.trackerReady = true;
     app.safety = {true, true, true};
   }
-  // A camera frame stamped `age` ms before `now` (negative: in the future).
   void frame(std::int64_t now, std::int64_t age) { camera->publish(0, static_cast<std::uint64_t>(now - age)); }
   int click(int id, std::int64_t now = kT0) { return controller.command(id, Notification::Clicked, 0, now); }
   void select(int id, int item) { controller.command(id, Notification::SelectionChanged, item, kT0); }
-  void start(int id = kIdStart) {  // Start control, Practice or Set movement area, then a fresh frame
-    click(id);
+  int start(int id = kIdStart) {  // Start control, Practice or Set movement area, then a fresh frame
+    const int focus = click(id);
     frame(kT0 + 40, 10);
     controller.tick(kT0 + 40, false);
+    return focus;
   }
   ControlState control(int id) {
     const ControlView view = controller.controlView();
@@ -85,12 +85,8 @@ TEST(MainController, CreationChoosesListsSnapsTheClickWaitAndKeepsOnlyAMatchingC
     EXPECT_EQ(std::tuple(s.ReachVersion, s.ReachLeft, s.ReachTop, s.ReachRight, s.ReachBottom, s.ReachPalm),
               c.kept ? std::tuple(true, 0.2f, 0.3f, 0.6f, 0.7f, 0.1f)
                      : std::tuple(false, 0.075f, 0.075f, 0.925f, 0.925f, 0.0f));
-    rig.click(kIdStart);
-    EXPECT_EQ(std::tuple(rig.app.shared.appError == kNoCameraError, rig.control(kIdCheckCamera).enabled),
-              std::tuple(!c.cameras, c.cameras > 0));
   }
-  // The window fits its monitor: work area, window DPI, layout DPI; the height binds at
-  // (1040 × 96 − 6720) / 720, the width at (1040 × 96 − 3840) / 800; never below 72.
+  // The window fits its monitor: work area, window DPI, layout DPI, never below 72.
   const std::array<std::array<int, 4>, 6> layouts{{{1920, 1040, 96, 96}, {1920, 1040, 144, 129}, {1040, 2000, 144, 120},
                                                    {1024, 700, 96, 84}, {800, 600, 96, 72}, {3840, 2160, 192, 192}}};
   for (const auto& [width, height, windowDpi, dpi] : layouts) EXPECT_EQ(effectiveDpi(width, height, windowDpi), dpi);
@@ -147,9 +143,11 @@ TEST(MainController, AdjustmentResultsEndTheRunAndOnlyValidFreshOnesOfThisRunAre
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     Rig rig;
-    rig.start(kIdSetArea);
+    rig.controller.showPage(kPageGeneral);  // the button's page
+    const int focus = rig.start(kIdSetArea);
     const std::uint64_t id = rig.settings.adjustmentId;
-    EXPECT_EQ(std::tuple(id != 0, rig.control(kIdStart).text), std::tuple(true, L"Cancel adjustment"));
+    EXPECT_EQ(std::tuple(focus, rig.app.page, rig.control(kIdStart).text),
+              std::tuple(kIdStart, kPageHome, L"Cancel adjustment"));
     const std::int64_t now = kT0 + 100;
     rig.app.shared.output.timeMs = now - c.age;
     rig.app.shared.output.adjustment = {id + static_cast<std::uint64_t>(c.runOffset), 4, 1.0f, c.finished, c.failed,
@@ -167,9 +165,10 @@ TEST(MainController, AdjustmentResultsEndTheRunAndOnlyValidFreshOnesOfThisRunAre
 // focus, the notice, the settings file, and the feedback on the desktop; then practice.
 TEST(MainController, OneSessionOfCommandsKeepsOrEndsTheCameraSavesSettingsAndShowsTheRightFeedback) {
   Rig rig(2, 2);
-  for (const ControlRow& row : kControls) rig.controller.command(row.id, Notification::DropDown, 1, kT0);
-  EXPECT_EQ(std::tuple(rig.app.camera->running(), rig.app.page, rig.app.startRequest, rig.saved("[")),
-            std::tuple(false, kPageHome, StartRequest::None, false)) << "buttons wait for a click, lists a choice";
+  int focus = 0;  // buttons wait for a click, lists for a choice
+  for (const ControlRow& row : kControls) focus += rig.controller.command(row.id, Notification::DropDown, 1, kT0);
+  EXPECT_EQ(std::tuple(focus, rig.app.camera->running(), rig.app.page, rig.app.startRequest, rig.saved("[")),
+            std::tuple(0, false, kPageHome, StartRequest::None, false));
   EXPECT_EQ(rig.click(kIdCheckCamera), kIdStart);  // the preview's button, shown while nothing else runs
   EXPECT_EQ(std::tuple(rig.control(kIdCheckCamera).visible, rig.control(kIdCheckCamera).text),
             std::tuple(true, L"Stop camera"));
@@ -210,7 +209,6 @@ TEST(MainController, OneSessionOfCommandsKeepsOrEndsTheCameraSavesSettingsAndSho
     bool calibrationKept = true;
   } const stops[] = {
       {"tray pause", [&] { return rig.click(kIdTrayPause); }, 0, true, kPageHome},
-      {"list opened", choose(kIdAction, Notification::DropDown, 0), 0, true, kPageHome},
       {"Escape", [&] { return rig.controller.escape(); }, 0, true, kPageHome},
       {"General tab", [&] { return rig.click(kIdGeneralTab); }, kIdGeneralTab, true, kPageGeneral, true},
       {"Gestures tab", [&] { return rig.click(kIdGesturesTab); }, kIdGesturesTab, true, kPageGestures, true},
@@ -231,8 +229,8 @@ TEST(MainController, OneSessionOfCommandsKeepsOrEndsTheCameraSavesSettingsAndSho
   for (const Stop& stop : stops) {
     rig.start();
     rig.app.shared.notice = L"Click is off";
-    rig.settings.ReachVersion = true;
-    const int focus = stop.act();
+    std::tie(rig.settings.ReachVersion, rig.app.previewCircle.completed) = std::tuple(true, true);
+    focus = stop.act();
     const Settings& s = rig.settings;
     EXPECT_EQ(std::tuple(focus, rig.app.gate.enabled(), rig.app.camera->running(), rig.app.page, s.ReachVersion),
               std::tuple(stop.focus, false, stop.cameraOn, stop.page, stop.calibrationKept))
@@ -241,8 +239,10 @@ TEST(MainController, OneSessionOfCommandsKeepsOrEndsTheCameraSavesSettingsAndSho
                          rig.control(kIdSettings).text, rig.control(kIdCamera).enabled),
               std::tuple(stop.noticeCleared, true, L"Start control", stop.page ? L"Done" : L"Settings", !stop.cameraOn))
         << stop.name;
-    EXPECT_EQ(std::tuple(rig.control(kIdStart).visible, rig.control(kIdGeneralTab).visible, s.pointerSmoothing),
-              std::tuple(stop.page == kPageHome, stop.page != kPageHome, kPointerFeelOptions[s.PointerFeel].smoothing));
+    EXPECT_EQ(std::tuple(rig.controller.isControlVisible(kControls[0]), rig.control(kIdGeneralTab).visible,
+                         rig.app.previewCircle.completed, s.pointerSmoothing),
+              std::tuple(stop.page == kPageHome, stop.page != kPageHome, false,
+                         kPointerFeelOptions[s.PointerFeel].smoothing));
   }
   EXPECT_EQ(rig.sink.target, (DesktopRect{0, 0, 3840, 1080})) << "the pointer spans the virtual screen";
 
@@ -257,22 +257,19 @@ TEST(MainController, OneSessionOfCommandsKeepsOrEndsTheCameraSavesSettingsAndSho
   EXPECT_EQ(std::tuple(rig.app.practiceActive, rig.control(kIdPractice).text, rig.app.shared.appError),
             std::tuple(true, L"Finish practice", std::wstring()));
   rig.app.shared.frame = rig.app.camera->latestFrame();
-  const auto hits = [&](Point areaPoint, std::int64_t now) {  // after a click where the preview shows `areaPoint`
+  const auto click = [&](Point areaPoint, std::int64_t now) {  // where the preview shows `areaPoint`
     rig.controller.practiceClick(areaToPreview(previewRect(640, 480), ReachRect{}, areaPoint), now);
-    return rig.app.practice.practiceForPaint(now).mouseHits;
   };
-  EXPECT_EQ(hits({0.9f, 0.9f}, kT0 + 50), 0u);
-  EXPECT_EQ(hits({0.5f, 0.35f}, kT0 + 60), 1u) << "the first target";
+  click({0.5f, 0.35f}, kT0 + 60);  // on the first target
   rig.controller.showPage(kPageGeneral);  // a click hits only on the home page
-  EXPECT_EQ(hits({0.35f, 0.48f}, kT0 + 70), 1u);
+  click({0.35f, 0.48f}, kT0 + 70);  // on the second
+  EXPECT_EQ(rig.app.practice.practiceForPaint(kT0 + 70).mouseHits, 1u);
   rig.click(kIdPractice);  // Finish practice
   EXPECT_EQ(std::tuple(rig.app.practiceActive, rig.app.camera->running()), std::tuple(false, true));
 }
 
-// What the option card says before the choice, what the choice leaves and the notice it gives: Click
-// takes Two fingers from Right-click and Scroll keeps sharing it; Drag and drop takes a pose from
-// Right-click and Scroll or from Scroll alone; Scroll displaces only Drag and drop; Copy takes Three
-// fingers from Double-click.
+// The option card before a choice, what the choice leaves and its notice: Scroll shares a pose with
+// anything but Drag and drop, which takes it from Scroll as well.
 TEST(MainController, GestureCardsAssignPosesWithTheSharingRule) {
   const std::tuple<int, int, Gestures, const wchar_t*, Gestures, const wchar_t*> cases[] = {
       {1, 1, kDefaultGestures, L"Replaces Right-click", {0, 2, 0, 3, 4, 2, 0, 0, 0, 0, 0, 0},

@@ -30,7 +30,6 @@ PaintFacts facts(bool tracking, Change change) {
 
 TEST(StatusText, StatusLineRulesApplyInOrder) {
   const std::tuple<bool, Change, std::wstring> cases[] = {
-      {true, [](PaintFacts&) {}, L"Point"},
       {true, [](PaintFacts& f) { f.snapshot.feedbackText.clear(); }, L"Show one hand to the camera"},
       {true, [](PaintFacts& f) { f.gateEnabled = f.mousePriority = true; }, L"Mouse takes priority — wait a moment"},
       {true, [](PaintFacts& f) { f.mousePriority = true; }, L"Point"},  // control is off
