@@ -210,9 +210,9 @@ TEST(MainController, OneSessionOfCommandsKeepsOrEndsTheCameraSavesSettingsAndSho
   } const stops[] = {
       {"tray pause", [&] { return rig.click(kIdTrayPause); }, 0, true, kPageHome},
       {"Escape", [&] { return rig.controller.escape(); }, 0, true, kPageHome},
+      {"F1", [&] { return rig.controller.help(); }, kIdAction, false, kPageGestures},
       {"General tab", [&] { return rig.click(kIdGeneralTab); }, kIdGeneralTab, true, kPageGeneral, true},
       {"Gestures tab", [&] { return rig.click(kIdGesturesTab); }, kIdGesturesTab, true, kPageGestures, true},
-      {"F1", [&] { return rig.controller.help(); }, kIdAction, false, kPageGestures},
       {"Escape from a page", [&] { return rig.controller.escape(); }, kIdSettings, true, kPageHome},
       {"Settings", [&] { return rig.click(kIdSettings); }, kIdSettings, false, kPageGeneral, true},
       {"Camera", choose(kIdCamera, kSelected, 1), 0, true, kPageGeneral, false, "Camera=1", false},

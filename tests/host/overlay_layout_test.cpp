@@ -53,7 +53,6 @@ TEST(OverlayLayout, ReferenceCardFitsItsTilesBetweenAMinimumAndTheAreaAndFadesNe
       {202.0f, IntPoint{900, 1046}, 202.0f},  {48.0f, std::nullopt, 84.96f},  // no cursor position
   };
   for (const auto& [alpha, cursor, next] : fades) EXPECT_NEAR(nextReferenceAlpha(alpha, card, cursor), next, 1e-3f);
-  // The guidance bar sits higher while the card is requested.
   EXPECT_EQ(guidanceBarBox(kWholeTarget, kTarget, 1.0f, true), (Box{835, 854, 1285, 890}));  // bottom 1080 − 240
   EXPECT_EQ(guidanceBarBox(kWholeTarget, kTarget, 1.0f, false), (Box{835, 1034, 1285, 1070}));
   EXPECT_EQ(guidanceBarBox(kWholeTarget, kTarget, 1.5f, false), (Box{722, 986, 1397, 1040}));
@@ -91,8 +90,8 @@ TEST(FillingCircle, ShapeGoesFromOutlineToWavyLiquidWithRingToPulsingCheckMark) 
   // runs clockwise from the top.
   const CircleShape half = circleShape(100, 100, 30, {0.5f, 0.0f, 1.0f, false});
   const auto& liquid = half.liquidPolygon;
-  EXPECT_EQ(std::tuple(half.liquid, half.surfaceLine, liquid[12], liquid[48], liquid[50]),
-            std::tuple(true, true, IntPoint{85, 102}, IntPoint{131, 100}, IntPoint{70, 131}));
+  EXPECT_EQ(std::tuple(half.liquid, half.surfaceLine, liquid[12], liquid[48], liquid[49], liquid[50]),
+            std::tuple(true, true, IntPoint{85, 102}, IntPoint{131, 100}, IntPoint{131, 131}, IntPoint{70, 131}));
   EXPECT_EQ(std::tuple(half.ring, half.ringSegments, half.ringPen, half.ringArc[0], half.ringArc[16]),
             std::tuple(true, 32, 3, IntPoint{100, 66}, IntPoint{134, 100}));
   const auto shape = [](float fill, float phase = 0.0f) { return circleShape(100, 100, 30, {fill, phase, 1, false}); };
