@@ -3,19 +3,15 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <array>
-#include <atomic>
-#include <chrono>
 #include <functional>
-#include <set>
-#include <stdexcept>
-#include <thread>
 
 #include "app/ini_store.h"
 #include "camera/replay_camera.h"
 #include "tests/support/recording_sink.h"
 #include "tests/support/temp_dir.h"
 #include "ui/main_controller.h"
+#include "ui/option_card.h"
+#include "ui/preview_geometry.h"
 #include "ui/settings_pages.h"
 
 namespace vel {
@@ -23,71 +19,41 @@ namespace {
 
 constexpr std::int64_t kT0 = 1'000'000;  // far above 0, which means "none"
 
-bool waitUntil(const std::function<bool()>& condition) {
-  for (int i = 0; i < 500 && !condition(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  return condition();
-}
-
+// No thread runs unless a test starts them, so the tests read the shared state without its lock.
 struct Rig {
-  explicit Rig(int cameraCount = 1, int displayCount = 1) {
-    for (int i = 0; i < cameraCount; ++i) app.cameras.push_back({L"Camera " + std::to_wstring(i), L"id" + std::to_wstring(i)});
-    for (int i = 0; i < displayCount; ++i) {
-      app.displays.displays.push_back({{1920 * i, 0, 1920 * (i + 1), 1080}, L"Display " + std::to_wstring(i + 1)});
-    }
-    app.displays.screen = {0, 0, 1920 * displayCount, 1080};
+  explicit Rig(int cameras = 1, int displays = 1) {
+    for (int i = 0; i < cameras; ++i) app.cameras.push_back({L"Camera " + std::to_wstring(i), std::to_wstring(i)});
+    for (int i = 0; i < displays; ++i) app.displays.displays.push_back({{1920 * i, 0, 1920 * i + 1920, 1080}, L"D"});
+    app.displays.screen = {0, 0, 1920 * displays, 1080};
     app.flags.trackerReady = true;
+    app.safety = {true, true, true};
   }
-
-  Settings settings() {
-    std::lock_guard lock(app.shared.lock);
-    return app.shared.settings;
-  }
-  std::wstring appError() {
-    std::lock_guard lock(app.shared.lock);
-    return app.shared.appError;
-  }
-  std::wstring notice() {
-    std::lock_guard lock(app.shared.lock);
-    return app.shared.notice;
-  }
-  void publish(ControlOutput output) {
-    std::lock_guard lock(app.shared.lock);
-    app.shared.output = std::move(output);
-  }
-  // A camera frame stamped `age` ms before `now` (negative: in the future).
   void frame(std::int64_t now, std::int64_t age) { camera->publish(0, static_cast<std::uint64_t>(now - age)); }
   int click(int id, std::int64_t now = kT0) { return controller.command(id, Notification::Clicked, 0, now); }
   void select(int id, int item) { controller.command(id, Notification::SelectionChanged, item, kT0); }
+  int start(int id = kIdStart) {  // Start control, Practice or Set movement area, then a fresh frame
+    const int focus = click(id);
+    frame(kT0 + 40, 10);
+    controller.tick(kT0 + 40, false);
+    return focus;
+  }
   ControlState control(int id) {
     const ControlView view = controller.controlView();
     return *std::find_if(view.begin(), view.end(), [id](const ControlState& state) { return state.id == id; });
   }
-  std::wstring text(int id) { return control(id).text.value_or(L""); }
-  bool enabled(int id) { return control(id).enabled; }
-  std::set<int> visible() {
-    std::set<int> ids;
-    for (const ControlState& state : controller.controlView()) {
-      if (state.visible) ids.insert(state.id);
-    }
-    return ids;
-  }
-  // Control started and enabled on a fresh frame.
-  void startControl() {
-    click(kIdStart);
-    frame(kT0 + 40, 10);
-    controller.tick(kT0 + 40, true);
-  }
+  bool saved(const char* line) { return test::readFile(dir / "settings.ini").find(line) != std::string::npos; }
 
   test::TempDir dir;
-  std::atomic<std::int64_t> gateNow = kT0;
   ReplayCamera* camera = new ReplayCamera({*makeFrame(640, 480, 0, 0)});
   AppState app{std::make_unique<test::RecordingSink>(), std::unique_ptr<ICamera>(camera),
-               [this] { return static_cast<std::uint64_t>(gateNow); }};
+               [] { return static_cast<std::uint64_t>(kT0); }};
+  const test::RecordingSink& sink = static_cast<test::RecordingSink&>(*app.sink);
+  Settings& settings = app.shared.settings;
   IniStore store{dir / "settings.ini"};
   MainController controller{app, store};
 };
 
-TEST(MainController, CreationChoosesListsAndKeepsOnlyAMatchingCalibration) {
+TEST(MainController, CreationChoosesListsSnapsTheClickWaitAndKeepsOnlyAMatchingCalibration) {
   struct Case {
     int cameras, displays, storedCamera, storedDisplay, allDisplays;
     const wchar_t* reachCamera;
@@ -95,444 +61,253 @@ TEST(MainController, CreationChoosesListsAndKeepsOnlyAMatchingCalibration) {
     int clickWait;
     std::vector<std::wstring> cameraItems;
     int camera, display, storedAll, clickWaitItem, storedWait;
-    bool calibrationKept;
-  };
-  const Case cases[] = {
+    bool kept;
+  } const cases[] = {
       {0, 1, 3, 2, 1, L"", true, 849, {L"No camera detected"}, 0, 0, 0, 2, 700, false},
-      {2, 1, 9, 0, 1, L"id1", true, 850, {L"Camera 0", L"Camera 1"}, 1, 0, 0, 0, 1000, true},
-      {2, 2, -4, 5, 1, L"id0", true, 1150, {L"Camera 0", L"Camera 1"}, 0, 2, 1, 0, 1000, true},
-      {1, 2, 0, 1, 0, L"id0", false, 1151, {L"Camera 0"}, 0, 1, 0, 1, 1300, false},  // other mirroring
+      {2, 1, 9, 0, 1, L"1", true, 850, {L"Camera 0", L"Camera 1"}, 1, 0, 0, 0, 1000, true},
+      {2, 2, -4, 5, 1, L"0", true, 1150, {L"Camera 0", L"Camera 1"}, 0, 2, 1, 0, 1000, true},
+      {1, 2, 0, 1, 0, L"0", false, 1151, {L"Camera 0"}, 0, 1, 0, 1, 1300, false},  // other mirroring
       {1, 1, 0, 0, 0, L"other", true, 1500, {L"Camera 0"}, 0, 0, 0, 1, 1300, false},  // other camera
   };
   for (const Case& c : cases) {
     Rig rig(c.cameras, c.displays);
-    Settings& s = rig.app.shared.settings;
-    s.Camera = c.storedCamera;
-    s.Display = c.storedDisplay;
-    s.AllDisplays = c.allDisplays;
-    s.ClickWait = c.clickWait;
-    s.ReachVersion = true;
-    s.ReachLeft = 0.2f;
-    s.ReachPalm = 0.1f;
-    s.ReachAspect = 1.25f;
-    rig.app.reachCamera = c.reachCamera;
-    rig.app.reachMirror = c.reachMirror;
+    Settings& s = rig.settings;
+    std::tie(s.Camera, s.Display, s.AllDisplays, s.ClickWait) =
+        std::tuple(c.storedCamera, c.storedDisplay, c.allDisplays, c.clickWait);
+    std::tie(s.ReachVersion, s.ReachLeft, s.ReachTop, s.ReachRight, s.ReachBottom, s.ReachPalm, s.ReachAspect) =
+        std::tuple(true, 0.2f, 0.3f, 0.6f, 0.7f, 0.1f, 1.25f);
+    std::tie(rig.app.reachCamera, rig.app.reachMirror) = std::tuple(c.reachCamera, c.reachMirror);
     const ChoiceLists lists = rig.controller.prepareChoices();
-    SCOPED_TRACE(c.clickWait);
-    EXPECT_EQ(lists.cameraItems, c.cameraItems);
-    EXPECT_EQ(lists.displayItems.size(), c.displays > 1 ? c.displays + 1u : 1u);
-    EXPECT_EQ(lists.camera, c.camera);
-    EXPECT_EQ(lists.display, c.display);
-    EXPECT_EQ(lists.clickWait, c.clickWaitItem);
-    const Settings after = rig.settings();
-    EXPECT_EQ(after.Camera, c.camera);
-    EXPECT_EQ(after.AllDisplays, c.storedAll);
-    EXPECT_EQ(after.ClickWait, c.storedWait);
-    EXPECT_EQ(after.ReachVersion, c.calibrationKept);
-    EXPECT_FLOAT_EQ(after.ReachLeft, c.calibrationKept ? 0.2f : 0.075f);
-    EXPECT_FLOAT_EQ(after.ReachPalm, c.calibrationKept ? 0.1f : 0.0f);
-    EXPECT_FLOAT_EQ(after.ReachAspect, 1.25f);  // counts only with ReachVersion
-    EXPECT_EQ(after.targetWidth, c.storedAll ? 3840 : 1920);
+    EXPECT_EQ(std::tuple(lists.cameraItems, lists.displayItems.size(), lists.camera, lists.display, lists.clickWait),
+              std::tuple(c.cameraItems, c.displays > 1 ? c.displays + 1u : 1u, c.camera, c.display, c.clickWaitItem));
+    EXPECT_EQ(std::tuple(s.Camera, s.AllDisplays, s.ClickWait, s.targetWidth, s.ReachAspect),  // counts only with
+              std::tuple(c.camera, c.storedAll, c.storedWait, c.storedAll ? 3840 : 1920, 1.25f));  // ReachVersion
+    EXPECT_EQ(std::tuple(s.ReachVersion, s.ReachLeft, s.ReachTop, s.ReachRight, s.ReachBottom, s.ReachPalm),
+              c.kept ? std::tuple(true, 0.2f, 0.3f, 0.6f, 0.7f, 0.1f)
+                     : std::tuple(false, 0.075f, 0.075f, 0.925f, 0.925f, 0.0f));
   }
+  // The window fits its monitor: work area, window DPI, layout DPI, never below 72.
+  const std::array<std::array<int, 4>, 6> layouts{{{1920, 1040, 96, 96}, {1920, 1040, 144, 129}, {1040, 2000, 144, 120},
+                                                   {1024, 700, 96, 84}, {800, 600, 96, 72}, {3840, 2160, 192, 192}}};
+  for (const auto& [width, height, windowDpi, dpi] : layouts) EXPECT_EQ(effectiveDpi(width, height, windowDpi), dpi);
 }
 
-TEST(MainController, StartRequestWaitsForAFreshFrameAndAReadyTracker) {
-  struct Case {
+TEST(MainController, StartRequestWaitsForAFreshFrameAndAReadyTrackerWithinItsLimit) {
+  struct Case {  // the frame's age at the tick (none from 10^6) and the time since the request
     const char* name;
-    std::int64_t frameAge;  // ms before the tick; none when over 10^6
-    bool trackerReady, trackerFailed, cameraStops;
-    std::int64_t elapsed;
-    bool pending, enabled;
+    std::int64_t frameAge, elapsed;
+    bool trackerReady, trackerFailed, cameraStops, pending, enabled;
     const wchar_t* error;
-  };
-  const Case cases[] = {
-      {"fresh", 250, true, false, false, 100, false, true, L""},
-      {"251 ms old", 251, true, false, false, 100, true, false, L""},
-      {"stamped ahead", -1, true, false, false, 100, true, false, L""},
-      {"no frame", 2'000'000, true, false, false, 29999, true, false, L""},
-      {"tracker loading", 0, false, false, false, 100, true, false, L""},
-      {"out of time", 0, true, false, false, 30000, false, false, kStartupTooLongError},
-      {"camera stopped", 0, true, false, true, 100, false, false, kCameraStartError},
-      {"tracker failed", 0, true, true, false, 100, false, false, L"Tracker unavailable: x"},
+  } const cases[] = {
+      {"fresh", 0, 100, true, false, false, false, true, L""},
+      {"251 ms old", 251, 100, true, false, false, true, false, L""},
+      {"stamped ahead", -1, 100, true, false, false, true, false, L""},
+      {"no frame", 2'000'000, 29999, true, false, false, true, false, L""},
+      {"tracker loading", 0, 100, false, false, false, true, false, L""},
+      {"out of time", 0, 30000, true, false, false, false, false, kStartupTooLongError},
+      {"camera stopped", 0, 100, true, false, true, false, false, kCameraStartError},
+      {"tracker failed", 0, 100, true, true, false, false, false, L"Tracker unavailable: x"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     Rig rig;
-    rig.app.safety = {true, true, true};
     rig.click(kIdStart);
-    ASSERT_TRUE(rig.app.camera->running());
-    EXPECT_EQ(rig.text(kIdStart), L"Stop control");
+    EXPECT_EQ(std::tuple(rig.app.camera->running(), rig.control(kIdStart).text), std::tuple(true, L"Stop control"));
     const std::int64_t now = kT0 + c.elapsed;
     if (c.frameAge < 1'000'000) rig.frame(now, c.frameAge);
     rig.app.flags.trackerReady = c.trackerReady;
-    if (c.trackerFailed) {
-      rig.app.flags.trackerFailed = true;
-      rig.app.shared.appError = L"Tracker unavailable: x";
-    }
+    if (c.trackerFailed) rig.app.flags.trackerFailed = true, rig.app.shared.appError = L"Tracker unavailable: x";
     if (c.cameraStops) rig.app.camera->stop();
     rig.controller.tick(now, false);
-    EXPECT_EQ(rig.app.startRequest != StartRequest::None, c.pending);
-    EXPECT_EQ(rig.app.gate.enabled(), c.enabled);
-    EXPECT_EQ(rig.app.camera->running(), c.pending || c.enabled);
-    EXPECT_EQ(rig.appError(), c.error);
+    EXPECT_EQ(std::tuple(rig.app.startRequest != StartRequest::None, rig.app.gate.enabled(), rig.app.camera->running()),
+              std::tuple(c.pending, c.enabled, c.pending || c.enabled));
+    EXPECT_EQ(rig.app.shared.appError, c.error);
   }
 }
 
-TEST(MainController, StartsAreRefusedWithTheirReasons) {
-  Rig noCamera(0);
-  noCamera.app.safety = {true, true, true};
-  noCamera.controller.prepareChoices();
-  noCamera.click(kIdStart);
-  EXPECT_EQ(noCamera.appError(), kNoCameraError);
-  EXPECT_FALSE(noCamera.enabled(kIdPractice));
-  EXPECT_FALSE(noCamera.enabled(kIdCheckCamera));
-
-  Rig unsafe;  // the hotkey belongs to another program
-  unsafe.controller.setSafetyParts({false, true, true});
-  EXPECT_EQ(unsafe.appError(), kSafetyPartsError);
-  unsafe.click(kIdStart);
-  EXPECT_EQ(unsafe.appError(), kUnsafeStartError);
-  EXPECT_FALSE(unsafe.app.camera->running());
-  unsafe.click(kIdPractice);  // practice needs no safety part
-  unsafe.frame(kT0 + 40, 0);
-  unsafe.controller.tick(kT0 + 40, false);
-  EXPECT_TRUE(unsafe.app.practiceActive);
-  EXPECT_EQ(unsafe.text(kIdPractice), L"Finish practice");
-  EXPECT_EQ(unsafe.appError(), L"");
-
-  Rig noOverlays;
-  noOverlays.controller.setSafetyParts({true, true, false});
-  EXPECT_EQ(noOverlays.appError(), kOverlaysError);
-}
-
-TEST(MainController, AdjustmentResultsEndTheRunAndOnlyValidOnesAreKept) {
+TEST(MainController, AdjustmentResultsEndTheRunAndOnlyValidFreshOnesOfThisRunAreKept) {
   struct Case {
     const char* name;
     bool finished, failed;
     float right;
-    std::int64_t age;
-    std::uint64_t runOffset;
+    std::int64_t age, runOffset;
     bool ends, kept;
-  };
-  const Case cases[] = {
+  } const cases[] = {
       {"valid", true, false, 0.8f, 0, 0, true, true},
       {"span 0.13", true, false, 0.33f, 0, 0, true, false},
       {"timed out", false, true, 0.8f, 0, 0, true, false},
       {"in progress", false, false, 0.8f, 0, 0, false, false},
       {"stale", true, false, 0.8f, 251, 0, false, false},
-      {"ahead 31 ms", true, false, 0.8f, -31, 0, false, false},
       {"older run", true, false, 0.8f, 0, 1, false, false},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     Rig rig;
-    rig.click(kIdSetArea);
-    rig.frame(kT0 + 40, 0);
-    rig.controller.tick(kT0 + 40, false);
-    const std::uint64_t id = rig.settings().adjustmentId;
-    ASSERT_NE(id, 0u);
-    EXPECT_EQ(rig.text(kIdStart), L"Cancel adjustment");
-    ControlOutput output;
+    rig.controller.showPage(kPageGeneral);  // the button's page
+    const int focus = rig.start(kIdSetArea);
+    const std::uint64_t id = rig.settings.adjustmentId;
+    EXPECT_EQ(std::tuple(focus, rig.app.page, rig.control(kIdStart).text),
+              std::tuple(kIdStart, kPageHome, L"Cancel adjustment"));
     const std::int64_t now = kT0 + 100;
-    output.timeMs = now - c.age;
-    output.adjustment = {id + c.runOffset, 4, 1.0f, c.finished, c.failed,
-                         {true, 0.2f, 0.2f, c.right, 0.8f, 0.1f, 1.333f}, L"Result text"};
-    rig.publish(output);
+    rig.app.shared.output.timeMs = now - c.age;
+    rig.app.shared.output.adjustment = {id + static_cast<std::uint64_t>(c.runOffset), 4, 1.0f, c.finished, c.failed,
+                                        {true, 0.2f, 0.2f, c.right, 0.8f, 0.1f, 1.333f}, L"Result text"};
     rig.controller.tick(now, false);
-    const Settings s = rig.settings();
-    EXPECT_EQ(s.adjustmentId == 0, c.ends);
-    EXPECT_EQ(rig.notice(), c.ends ? L"Result text" : L"");
-    EXPECT_EQ(rig.app.shared.noticeUntil, c.ends ? now + 8000 : 0);
-    EXPECT_EQ(s.ReachVersion, c.kept);
-    EXPECT_FLOAT_EQ(s.ReachRight, c.kept ? 0.8f : 0.925f);
-    EXPECT_FLOAT_EQ(s.ReachAspect, c.kept ? 1.333f : 0.0f);
-    // Accepted results are saved at once.
-    EXPECT_EQ(test::readFile(rig.dir / "settings.ini").find("ReachVersion=1") != std::string::npos, c.kept);
+    EXPECT_EQ(std::tuple(rig.settings.adjustmentId == 0, rig.app.shared.notice, rig.app.shared.noticeUntil),
+              std::tuple(c.ends, std::wstring(c.ends ? L"Result text" : L""), c.ends ? now + 8000 : 0));
+    EXPECT_EQ(std::tuple(rig.settings.ReachVersion, rig.settings.ReachRight, rig.settings.ReachAspect),
+              c.kept ? std::tuple(true, 0.8f, 1.333f) : std::tuple(false, 0.925f, 0.0f));
+    EXPECT_EQ(rig.saved("ReachVersion=1"), c.kept) << "accepted results are saved at once";
   }
 }
 
-TEST(MainController, PagesShowTheirControls) {
-  struct Case {
-    int page, distanceMode;
-    bool previewRunning;
-    std::set<int> visible;
+// One session through the window's commands: what each leaves of the camera, control, the page, the
+// focus, the notice, the settings file, and the feedback on the desktop; then practice.
+TEST(MainController, OneSessionOfCommandsKeepsOrEndsTheCameraSavesSettingsAndShowsTheRightFeedback) {
+  Rig rig(2, 2);
+  int focus = 0;  // buttons wait for a click, lists for a choice
+  for (const ControlRow& row : kControls) focus += rig.controller.command(row.id, Notification::DropDown, 1, kT0);
+  EXPECT_EQ(std::tuple(focus, rig.app.camera->running(), rig.app.page, rig.app.startRequest, rig.saved("[")),
+            std::tuple(0, false, kPageHome, StartRequest::None, false));
+  EXPECT_EQ(rig.click(kIdCheckCamera), kIdStart);  // the preview's button, shown while nothing else runs
+  EXPECT_EQ(std::tuple(rig.control(kIdCheckCamera).visible, rig.control(kIdCheckCamera).text),
+            std::tuple(true, L"Stop camera"));
+  rig.settings.GestureReference = true;
+  rig.start();
+  EXPECT_EQ(std::tuple(rig.control(kIdCheckCamera).visible, rig.app.gate.enabled()), std::tuple(false, true));
+  const auto shown = [&](std::int64_t age, bool away) {  // circle, guidance, card with a snapshot `age` old
+    rig.app.shared.output.timeMs = kT0 + 100 - age;
+    const OverlayFlags flags = rig.controller.tick(kT0 + 100, away).flags;
+    return std::tuple(flags.showCircle, flags.showGuidance, flags.showReference);
   };
-  const std::set<int> tabs{kIdSettings, kIdGeneralTab, kIdGesturesTab};
-  std::set<int> general = tabs;
-  general.insert({kIdCursorFeel, kIdClickWait, kIdDistance, kIdDisplay, kIdCamera, kIdMirror, kIdReference});
-  std::set<int> generalFixed = general;
-  generalFixed.insert(kIdSetArea);
-  std::set<int> gestures = tabs;
-  gestures.insert({kIdAction, kIdTurnOff, kIdOption1, kIdOption1 + 1, kIdOption1 + 2, kIdRestoreDefaults});
-  const Case cases[] = {
-      {kPageHome, 0, false, {kIdStart, kIdPractice, kIdSettings}},
-      {kPageHome, 1, true, {kIdStart, kIdPractice, kIdSettings, kIdCheckCamera}},
-      {kPageGeneral, 0, true, general},
-      {kPageGeneral, 1, false, generalFixed},
-      {kPageGestures, 1, false, gestures},
-  };
-  for (const Case& c : cases) {
-    Rig rig;
-    rig.app.shared.settings.DistanceMode = c.distanceMode;
-    if (c.previewRunning) rig.click(kIdCheckCamera);
-    rig.controller.showPage(c.page);
-    EXPECT_EQ(rig.visible(), c.visible) << c.page << " " << c.distanceMode;
-    EXPECT_EQ(rig.text(kIdSettings), c.page == kPageHome ? L"Settings" : L"Done");
-  }
-  Rig controlOn;  // Check camera belongs to the preview only
-  controlOn.app.safety = {true, true, true};
-  controlOn.startControl();
-  EXPECT_EQ(controlOn.visible().count(kIdCheckCamera), 0u);
-  EXPECT_FALSE(controlOn.enabled(kIdCamera));
-}
+  rig.frame(kT0 + 100, 0);
+  EXPECT_EQ(shown(0, true), std::tuple(false, true, true)) << "no hand, away";
+  rig.app.shared.output.handPresent = true;
+  EXPECT_EQ(shown(0, false), std::tuple(true, false, false));
+  EXPECT_EQ(shown(250, true), std::tuple(true, true, true));
+  EXPECT_EQ(shown(251, true), std::tuple(false, false, true)) << "stale";
+  rig.settings.GestureReference = false;
+  rig.app.gate.stampPhysicalEvent(kT0);
+  EXPECT_EQ(shown(0, true), std::tuple(false, true, false)) << "the mouse has priority";
+  rig.app.camera->stop();  // control ends when the camera does, and its feedback with it
+  EXPECT_EQ(shown(0, true), std::tuple(false, false, false));
+  EXPECT_FALSE(rig.app.gate.enabled());
 
-TEST(MainController, StopsKeepOrEndTheCameraAsTheUserExpects) {
-  struct Case {
+  // Settings are saved at once; a calibration goes with the camera or mirroring it was measured with.
+  constexpr Notification kSelected = Notification::SelectionChanged;
+  const auto choose = [&](int id, Notification notification, int value) {
+    return [&rig, id, notification, value] { return rig.controller.command(id, notification, value, kT0); };
+  };
+  struct Stop {
     const char* name;
-    std::function<int(Rig&)> act;
+    std::function<int()> act;
+    int focus;
     bool cameraOn;
-    int page, focus;
-    bool clearsNotice = false;
+    int page;
+    bool noticeCleared = false;
+    const char* saved = "";  // a line of the settings file
+    bool calibrationKept = true;
+  } const stops[] = {
+      {"tray pause", [&] { return rig.click(kIdTrayPause); }, 0, true, kPageHome},
+      {"Escape", [&] { return rig.controller.escape(); }, 0, true, kPageHome},
+      {"F1", [&] { return rig.controller.help(); }, kIdAction, false, kPageGestures},
+      {"General tab", [&] { return rig.click(kIdGeneralTab); }, kIdGeneralTab, true, kPageGeneral, true},
+      {"Gestures tab", [&] { return rig.click(kIdGesturesTab); }, kIdGesturesTab, true, kPageGestures, true},
+      {"Escape from a page", [&] { return rig.controller.escape(); }, kIdSettings, true, kPageHome},
+      {"Settings", [&] { return rig.click(kIdSettings); }, kIdSettings, false, kPageGeneral, true},
+      {"Camera", choose(kIdCamera, kSelected, 1), 0, true, kPageGeneral, false, "Camera=1", false},
+      {"Mirror", choose(kIdMirror, Notification::Clicked, 0), 0, true, kPageGeneral, false, "Mirror=0", false},
+      {"Cursor feel", choose(kIdCursorFeel, kSelected, 7), 0, true, kPageGeneral, false, "PointerFeel=2"},
+      {"Pause before click", choose(kIdClickWait, kSelected, 2), 0, true, kPageGeneral, false, "ClickWait=700"},
+      {"Distance", choose(kIdDistance, kSelected, 1), 0, true, kPageGeneral, false, "DistanceMode=1"},
+      {"Reference", choose(kIdReference, Notification::Clicked, 1), 0, true, kPageGeneral, false, "GestureReference=1"},
+      {"All displays", choose(kIdDisplay, kSelected, 2), 0, true, kPageGeneral, false, "AllDisplays=1"},
+      {"Done", [&] { return rig.click(kIdSettings); }, kIdSettings, true, kPageHome, true},
+      {"Stop control", [&] { return rig.click(kIdStart); }, 0, false, kPageHome},
+      {"tray stop camera", [&] { return rig.click(kIdTrayStopCamera); }, 0, false, kPageHome},
   };
-  const Case cases[] = {
-      {"Stop control", [](Rig& r) { return r.click(kIdStart); }, false, kPageHome, 0},
-      {"safety shortcut", [](Rig& r) { r.controller.stopActivity(); return 0; }, true, kPageHome, 0},
-      {"tray pause", [](Rig& r) { return r.click(kIdTrayPause); }, true, kPageHome, 0},
-      {"tray stop camera", [](Rig& r) { return r.click(kIdTrayStopCamera); }, false, kPageHome, 0},
-      {"Settings", [](Rig& r) { return r.click(kIdSettings); }, false, kPageGeneral, kIdSettings, true},
-      {"F1", [](Rig& r) { return r.controller.help(); }, false, kPageGestures, kIdAction},
-      {"Escape", [](Rig& r) { return r.controller.escape(); }, true, kPageHome, 0},
-      {"display change", [](Rig& r) { r.controller.displayChanged(); return 0; }, true, kPageHome, 0},
-      {"list opened", [](Rig& r) { return r.controller.command(kIdAction, Notification::DropDown, 0, kT0); }, true,
-       kPageHome, 0},
-      {"General tab", [](Rig& r) { return r.click(kIdGeneralTab); }, true, kPageGeneral, kIdGeneralTab, true},
-      {"Gestures tab", [](Rig& r) { return r.click(kIdGesturesTab); }, true, kPageGestures, kIdGesturesTab, true},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    Rig rig;
-    rig.app.safety = {true, true, true};
-    rig.startControl();
-    ASSERT_TRUE(rig.app.gate.enabled());
+  for (const Stop& stop : stops) {
+    rig.start();
     rig.app.shared.notice = L"Click is off";
-    EXPECT_EQ(c.act(rig), c.focus);
-    EXPECT_FALSE(rig.app.gate.enabled());
-    EXPECT_EQ(rig.notice().empty(), c.clearsNotice);
-    EXPECT_EQ(rig.app.camera->running(), c.cameraOn);
-    EXPECT_EQ(rig.app.page, c.page);
-    EXPECT_EQ(rig.text(kIdStart), L"Start control");
-    rig.controller.stopActivity();  // a second stop changes nothing
-    EXPECT_EQ(rig.app.camera->running(), c.cameraOn);
+    std::tie(rig.settings.ReachVersion, rig.app.previewCircle.completed) = std::tuple(true, true);
+    focus = stop.act();
+    const Settings& s = rig.settings;
+    EXPECT_EQ(std::tuple(focus, rig.app.gate.enabled(), rig.app.camera->running(), rig.app.page, s.ReachVersion),
+              std::tuple(stop.focus, false, stop.cameraOn, stop.page, stop.calibrationKept))
+        << stop.name;
+    EXPECT_EQ(std::tuple(rig.app.shared.notice.empty(), rig.saved(stop.saved), rig.control(kIdStart).text,
+                         rig.control(kIdSettings).text, rig.control(kIdCamera).enabled),
+              std::tuple(stop.noticeCleared, true, L"Start control", stop.page ? L"Done" : L"Settings", !stop.cameraOn))
+        << stop.name;
+    EXPECT_EQ(std::tuple(rig.controller.isControlVisible(kControls[0]), rig.control(kIdGeneralTab).visible,
+                         rig.app.previewCircle.completed, s.pointerSmoothing),
+              std::tuple(stop.page == kPageHome, stop.page != kPageHome, false,
+                         kPointerFeelOptions[s.PointerFeel].smoothing));
   }
-  Rig rig;
-  rig.click(kIdPractice);
-  rig.frame(kT0 + 40, 0);
-  rig.controller.tick(kT0 + 40, false);
-  ASSERT_TRUE(rig.app.practiceActive);
+  EXPECT_EQ(rig.sink.target, (DesktopRect{0, 0, 3840, 1080})) << "the pointer spans the virtual screen";
+
+  rig.controller.setSafetyParts({true, true, false});
+  EXPECT_EQ(rig.app.shared.appError, kOverlaysError);
+  rig.controller.setSafetyParts({false, true, false});  // the hotkey belongs to another program
+  EXPECT_EQ(rig.app.shared.appError, kSafetyPartsError);
+  rig.click(kIdStart);
+  EXPECT_EQ(std::tuple(rig.app.shared.appError == kUnsafeStartError, rig.app.camera->running()),
+            std::tuple(true, false));
+  rig.start(kIdPractice);  // practice needs no safety part
+  EXPECT_EQ(std::tuple(rig.app.practiceActive, rig.control(kIdPractice).text, rig.app.shared.appError),
+            std::tuple(true, L"Finish practice", std::wstring()));
+  rig.app.shared.frame = rig.app.camera->latestFrame();
+  const auto click = [&](Point areaPoint, std::int64_t now) {  // where the preview shows `areaPoint`
+    rig.controller.practiceClick(areaToPreview(previewRect(640, 480), ReachRect{}, areaPoint), now);
+  };
+  click({0.5f, 0.35f}, kT0 + 60);  // on the first target
+  rig.controller.showPage(kPageGeneral);  // a click hits only on the home page
+  click({0.35f, 0.48f}, kT0 + 70);  // on the second
+  EXPECT_EQ(rig.app.practice.practiceForPaint(kT0 + 70).mouseHits, 1u);
   rig.click(kIdPractice);  // Finish practice
-  EXPECT_FALSE(rig.app.practiceActive);
-  EXPECT_TRUE(rig.app.camera->running());
-  rig.controller.showPage(kPageGestures);
-  EXPECT_EQ(rig.controller.escape(), kIdSettings);
-  EXPECT_EQ(rig.app.page, kPageHome);
-  rig.click(kIdSettings);
-  EXPECT_EQ(rig.click(kIdSettings), kIdSettings);  // Done: back home, camera still off
-  EXPECT_EQ(rig.app.page, kPageHome);
-  EXPECT_FALSE(rig.app.camera->running());
+  EXPECT_EQ(std::tuple(rig.app.practiceActive, rig.app.camera->running()), std::tuple(false, true));
 }
 
+// The option card before a choice, what the choice leaves and its notice: Scroll shares a pose with
+// anything but Drag and drop, which takes it from Scroll as well.
 TEST(MainController, GestureCardsAssignPosesWithTheSharingRule) {
-  using G = Gestures;
-  struct Case {
-    int action, option;
-    G before, after;
-    const wchar_t* notice;
+  const std::tuple<int, int, Gestures, const wchar_t*, Gestures, const wchar_t*> cases[] = {
+      {1, 1, kDefaultGestures, L"Replaces Right-click", {0, 2, 0, 3, 4, 2, 0, 0, 0, 0, 0, 0},
+       L"Click uses Two fingers · Right-click off"},
+      {4, 2, {0, 1, 6, 3, 4, 6, 0, 0, 0, 0, 0, 0}, L"Replaces hold + scroll", {0, 1, 0, 3, 6, 0, 0, 0, 0, 0, 0, 0},
+       L"Drag and drop uses Index + little · Right-click off · Scroll off"},
+      {4, 2, {0, 1, 2, 3, 4, 6, 0, 0, 0, 0, 0, 0}, L"Replaces Scroll", {0, 1, 2, 3, 6, 0, 0, 0, 0, 0, 0, 0},
+       L"Drag and drop uses Index + little · Scroll off"},
+      {5, 2, {0, 1, 2, 3, 6, 2, 0, 0, 0, 0, 0, 0}, L"Replaces Drag and drop", {0, 1, 2, 3, 0, 6, 0, 0, 0, 0, 0, 0},
+       L"Scroll uses Index + little · Drag and drop off"},
+      {8, 1, kDefaultGestures, L"Replaces Double-click", {0, 1, 2, 0, 4, 2, 0, 0, 3, 0, 0, 0},
+       L"Copy uses Three fingers · Double-click off"},
+      {1, 0, kDefaultGestures, L"✓ Selected", kDefaultGestures, L"Click uses One finger"},
   };
-  const Case cases[] = {
-      // Click takes Two fingers from Right-click; Scroll keeps sharing it.
-      {1, 1, kDefaultGestures, {0, 2, 0, 3, 4, 2, 0, 0, 0, 0, 0, 0}, L"Click uses Two fingers \u00b7 Right-click off"},
-      // Drag and drop takes Index + little from Right-click and from Scroll.
-      {4, 2, {0, 1, 6, 3, 4, 6, 0, 0, 0, 0, 0, 0}, {0, 1, 0, 3, 6, 0, 0, 0, 0, 0, 0, 0},
-       L"Drag and drop uses Index + little \u00b7 Right-click off \u00b7 Scroll off"},
-      // Scroll displaces only Drag and drop.
-      {5, 2, {0, 1, 2, 3, 6, 2, 0, 0, 0, 0, 0, 0}, {0, 1, 2, 3, 0, 6, 0, 0, 0, 0, 0, 0},
-       L"Scroll uses Index + little \u00b7 Drag and drop off"},
-      {5, 2, {0, 1, 6, 3, 4, 2, 0, 0, 0, 0, 0, 0}, {0, 1, 6, 3, 4, 6, 0, 0, 0, 0, 0, 0}, L"Scroll uses Index + little"},
-      // Copy (options Thumb up, Three fingers, Index + little) takes Three fingers from Double-click.
-      {8, 1, kDefaultGestures, {0, 1, 2, 0, 4, 2, 0, 0, 3, 0, 0, 0}, L"Copy uses Three fingers \u00b7 Double-click off"},
-      // Choosing the pose an action already has changes nothing.
-      {1, 0, kDefaultGestures, kDefaultGestures, L"Click uses One finger"},
-  };
-  for (const Case& c : cases) {
+  for (const auto& [action, option, before, card, after, notice] : cases) {
+    EXPECT_EQ(optionCardText(before, action, option).line, card);
     Rig rig;
-    rig.app.shared.settings.gestures = c.before;
-    rig.select(kIdAction, c.action - 1);
-    rig.click(kIdOption1 + c.option, kT0 + 7);
-    EXPECT_EQ(rig.settings().gestures, c.after) << c.action;
-    EXPECT_EQ(rig.notice(), c.notice);
-    EXPECT_EQ(rig.app.shared.noticeUntil, kT0 + 7 + 5000);
-    EXPECT_TRUE(gesturesValid(rig.settings().gestures));
+    rig.settings.gestures = before;
+    rig.select(kIdAction, action - 1);
+    rig.click(kIdOption1 + option, kT0 + 7);
+    EXPECT_EQ(std::tuple(rig.settings.gestures, rig.app.shared.notice, rig.app.shared.noticeUntil),
+              std::tuple(after, std::wstring(notice), kT0 + 7 + 5000));
   }
+  EXPECT_EQ(std::tuple(optionCardText(kDefaultGestures, 12, 0).pose, optionCardText(kDefaultGestures, 1, 3).pose),
+            std::tuple(0, 0)) << "no such action or option";
   Rig rig;
   rig.select(kIdAction, 7);  // Copy: no pose, nothing to turn off
-  EXPECT_FALSE(rig.enabled(kIdTurnOff));
-  EXPECT_EQ(rig.text(kIdOption1), L"Thumb up \u2014 use for Copy");
+  EXPECT_EQ(std::tuple(rig.control(kIdTurnOff).enabled, rig.control(kIdOption1).text),
+            std::tuple(false, L"Thumb up — use for Copy"));
   rig.select(kIdAction, 0);
-  EXPECT_EQ(rig.text(kIdOption1), L"One finger \u2014 selected");
+  EXPECT_EQ(rig.control(kIdOption1).text, L"One finger — selected");
   rig.click(kIdTurnOff);
-  EXPECT_EQ(rig.notice(), L"Click is off");
-  EXPECT_EQ(rig.settings().gestures[1], 0);
+  EXPECT_EQ(std::tuple(rig.app.shared.notice, rig.settings.gestures[1]), std::tuple(std::wstring(L"Click is off"), 0));
   rig.click(kIdRestoreDefaults);
-  EXPECT_EQ(rig.notice(), L"Default gestures restored");
-  EXPECT_EQ(rig.settings().gestures, kDefaultGestures);
-  EXPECT_NE(test::readFile(rig.dir / "settings.ini").find("Gesture1=1"), std::string::npos);
-  EXPECT_EQ(assignPose(rig.app.shared.settings.gestures, 1, 3), 0);  // not one of Click's options
-  EXPECT_EQ(assignPose(rig.app.shared.settings.gestures, 12, 1), 0);
-  EXPECT_EQ(rig.settings().gestures, kDefaultGestures);
-}
-
-TEST(MainController, SettingsChangesStopActivityAndAreSavedAtOnce) {
-  struct Case {
-    int id;
-    Notification notification;
-    int value;
-    const char* saved;
-    bool calibrationReset;
-  };
-  const Case cases[] = {
-      {kIdCamera, Notification::SelectionChanged, 1, "Camera=1", true},
-      {kIdMirror, Notification::Clicked, 0, "Mirror=0", true},
-      {kIdCursorFeel, Notification::SelectionChanged, 7, "PointerFeel=2", false},
-      {kIdCursorFeel, Notification::SelectionChanged, 1, "PointerFeel=1", false},
-      {kIdClickWait, Notification::SelectionChanged, 1, "ClickWait=1300", false},
-      {kIdClickWait, Notification::SelectionChanged, 2, "ClickWait=700", false},
-      {kIdDistance, Notification::SelectionChanged, 1, "DistanceMode=1", false},
-      {kIdDistance, Notification::SelectionChanged, 0, "DistanceMode=0", false},
-      {kIdReference, Notification::Clicked, 1, "GestureReference=1", false},
-      {kIdDisplay, Notification::SelectionChanged, 2, "AllDisplays=1", false},
-      {kIdDisplay, Notification::SelectionChanged, 1, "Display=1", false},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.saved);
-    Rig rig(2, 2);
-    rig.app.safety = {true, true, true};
-    rig.app.shared.settings.ReachVersion = true;
-    rig.app.shared.settings.ReachPalm = 0.2f;
-    rig.app.shared.settings.DistanceMode = 1;
-    rig.startControl();
-    rig.controller.command(c.id, c.notification, c.value, kT0);
-    EXPECT_FALSE(rig.app.gate.enabled());
-    const Settings s = rig.settings();
-    EXPECT_EQ(s.pointerSmoothing, kPointerFeelOptions[static_cast<std::size_t>(s.PointerFeel)].smoothing);
-    EXPECT_NE(test::readFile(rig.dir / "settings.ini").find(c.saved), std::string::npos);
-    EXPECT_EQ(rig.settings().ReachVersion, !c.calibrationReset);
-  }
-  Rig rig(1, 2);
-  rig.select(kIdDisplay, 2);  // All displays: the pointer spans the virtual screen
-  const auto* sink = static_cast<test::RecordingSink*>(rig.app.sink.get());
-  EXPECT_EQ(sink->target, (DesktopRect{0, 0, 3840, 1080}));
-  EXPECT_EQ(rig.settings().targetWidth, 3840);
-  rig.select(kIdDisplay, 1);
-  EXPECT_EQ(sink->target, (DesktopRect{1920, 0, 3840, 1080}));
-  EXPECT_EQ(rig.settings().displayRectInTarget, (std::array<std::int32_t, 4>{0, 0, 1920, 1080}));
-}
-
-TEST(MainController, LayoutShrinksUntilTheWindowFitsItsMonitor) {
-  // Work area, window DPI, layout DPI: the height binds at (1040 × 96 − 6720) / 720, the width at
-  // (1040 × 96 − 3840) / 800; never below 72.
-  const std::array<std::array<int, 4>, 6> cases{{{1920, 1040, 96, 96}, {1920, 1040, 144, 129}, {1040, 2000, 144, 120},
-                                                 {1024, 700, 96, 84}, {800, 600, 96, 72}, {3840, 2160, 192, 192}}};
-  for (const auto& [width, height, windowDpi, dpi] : cases) EXPECT_EQ(effectiveDpi(width, height, windowDpi), dpi);
-}
-
-TEST(MainController, ThreadsLetGoOfAStalledDragAndStopOnRequest) {
-  Rig rig;
-  rig.app.startThreads([]() -> std::unique_ptr<IControlProvider> { throw std::runtime_error("no models"); });
-  ASSERT_TRUE(waitUntil([&] { return rig.app.flags.trackerFailed.load(); }));
-  EXPECT_EQ(rig.appError(), L"Tracker unavailable: no models");
-  rig.app.gate.setEnabled(true);
-  ControlOutput grab;
-  grab.timeMs = rig.gateNow;
-  grab.handPresent = true;
-  grab.actions = {{ActionKind::LeftDown}};
-  const std::uint64_t generation = rig.app.gate.readGeneration();
-  rig.app.gate.apply(grab, generation);
-  const auto* sink = static_cast<test::RecordingSink*>(rig.app.sink.get());
-  rig.gateNow += 251;  // no output since: the poller lets go
-  ASSERT_TRUE(waitUntil([&] { return rig.app.gate.readGeneration() > generation; }));
-  EXPECT_FALSE(sink->leftDown);
-  EXPECT_EQ(sink->performed.size(), 2u);
-  rig.app.stopThreads();
-  EXPECT_TRUE(rig.app.flags.stopRequested);
-  EXPECT_FALSE(rig.app.camera->running());
-}
-
-TEST(MainController, TickDecidesWhichFeedbackShowsOnTheDesktop) {
-  struct Case {
-    const char* name;
-    bool control, practice, away, handPresent, reference, mouse;
-    std::int64_t age;
-    bool circle, guidance, card;
-  };
-  const Case cases[] = {
-      {"in front", true, false, false, true, true, false, 0, true, false, false},
-      {"away", true, false, true, true, true, false, 250, true, true, true},
-      {"stale", true, false, true, true, true, false, 251, false, false, true},
-      {"ahead counts as young", true, false, true, true, false, false, -500, true, true, false},
-      {"no hand", true, false, true, false, false, false, 0, false, true, false},
-      {"mouse has priority", true, false, true, true, false, true, 0, false, true, false},
-      {"control off", false, false, true, true, true, false, 0, false, false, false},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    Rig rig;
-    rig.app.safety = {true, true, true};
-    rig.app.shared.settings.GestureReference = c.reference;
-    if (c.control) rig.startControl();
-    ControlOutput output;
-    const std::int64_t now = kT0 + 100;
-    output.timeMs = now - c.age;
-    output.handPresent = c.handPresent;
-    rig.publish(output);
-    if (c.mouse) rig.app.gate.stampPhysicalEvent(kT0);
-    rig.frame(now, 0);
-    const TickView view = rig.controller.tick(now, c.away);
-    EXPECT_EQ(view.flags.showCircle, c.circle);
-    EXPECT_EQ(view.flags.showGuidance, c.guidance);
-    EXPECT_EQ(view.flags.showReference, c.card);
-  }
-  Rig rig;  // control ends when the camera does
-  rig.app.safety = {true, true, true};
-  rig.startControl();
-  rig.app.camera->stop();
-  rig.controller.tick(kT0 + 80, false);
-  EXPECT_FALSE(rig.app.gate.enabled());
-}
-
-TEST(MainController, PracticeClickOnTheTargetIsAMouseHit) {
-  Rig rig;
-  rig.click(kIdPractice);
-  rig.frame(kT0 + 40, 0);
-  rig.controller.tick(kT0 + 40, false);
-  {
-    std::lock_guard lock(rig.app.shared.lock);
-    rig.app.shared.frame = rig.app.camera->latestFrame();
-  }
-  // 640 × 480 fills 325 × 244 at (237, 108); the first target sits at (0.5, 0.35) of the area.
-  const ReachRect area;
-  const auto at = [&](float x, float y) {
-    return Point{237.0f + (area.left + (area.right - area.left) * x) * 324.0f,
-                 108.0f + (area.top + (area.bottom - area.top) * y) * 243.0f};
-  };
-  rig.controller.practiceClick(at(0.9f, 0.9f), kT0 + 50);
-  EXPECT_EQ(rig.app.practice.practiceForPaint(kT0 + 50).mouseHits, 0u);
-  rig.controller.practiceClick(at(0.5f, 0.35f), kT0 + 60);
-  const PracticeState state = rig.app.practice.practiceForPaint(kT0 + 60);
-  EXPECT_EQ(state.mouseHits, 1u);
-  EXPECT_EQ(state.targetIndex, 1);
-  rig.controller.showPage(kPageGeneral);  // only on the home page
-  rig.controller.practiceClick(at(0.35f, 0.48f), kT0 + 70);
-  EXPECT_EQ(rig.app.practice.practiceForPaint(kT0 + 70).mouseHits, 1u);
+  EXPECT_EQ(std::tuple(rig.app.shared.notice, rig.saved("Gesture1=1"), assignPose(rig.settings.gestures, 1, 3),
+                       assignPose(rig.settings.gestures, 12, 1)),
+            std::tuple(std::wstring(L"Default gestures restored"), true, 0, 0));
+  EXPECT_EQ(rig.settings.gestures, kDefaultGestures) << "a pose the action does not offer changes nothing";
 }
 
 }  // namespace
