@@ -13,11 +13,8 @@ Gestures with(std::initializer_list<std::pair<int, int>> changes) {
   return gestures;
 }
 
-TEST(GestureAssignments, ValidityRule) {
-  const struct {
-    Gestures gestures;
-    bool valid;
-  } rows[] = {
+TEST(GestureAssignments, ValidityRuleAndThePoseToActionLookup) {
+  const struct { Gestures gestures; bool valid; } rows[] = {
       {kDefaultGestures, true},  // Scroll shares Two fingers with Right click
       {Gestures{}, true},        // everything off
       {with({{kActionClick, kPoseThumbUp}}), true},
@@ -33,19 +30,15 @@ TEST(GestureAssignments, ValidityRule) {
       {with({{kActionRightClick, 0}, {kActionScroll, kPoseIndexLittle}, {11, kPoseIndexLittle}}), true},
       {with({{kActionDragAndDrop, kPoseIndexLittle}, {kActionScroll, kPoseIndexLittle}}), false},
   };
-  for (const auto& row : rows) {
-    EXPECT_EQ(gesturesValid(row.gestures), row.valid) << "row " << &row - rows;
-  }
-}
-
-TEST(PoseToAction, FirstActionHoldingThePoseScrollAndRestingPosesNever) {
-  EXPECT_EQ(actionForPose(kDefaultGestures, kPoseTwoFingers), kActionRightClick);
-  EXPECT_EQ(actionForPose(kDefaultGestures, kPoseThumbUp), kActionNone);
-  EXPECT_EQ(actionForPose(with({{kActionRightClick, 0}}), kPoseTwoFingers), kActionNone);
-  EXPECT_EQ(actionForPose(with({{8, kPoseThumbUp}}), kPoseThumbUp), 8);
+  for (const auto& row : rows) EXPECT_EQ(gesturesValid(row.gestures), row.valid) << "row " << &row - rows;
+  // The first action holding the pose, never Scroll, never a resting pose.
   const Gestures odd = with({{kActionClick, kPoseOpenHand}, {kActionRightClick, kPoseNone}});
-  EXPECT_EQ(actionForPose(odd, kPoseOpenHand), kActionNone);
-  EXPECT_EQ(actionForPose(odd, kPoseNone), kActionNone);
+  const struct { Gestures gestures; int pose, action; } lookups[] = {
+      {kDefaultGestures, kPoseTwoFingers, kActionRightClick}, {kDefaultGestures, kPoseThumbUp, kActionNone},
+      {with({{kActionRightClick, 0}}), kPoseTwoFingers, kActionNone}, {with({{8, kPoseThumbUp}}), kPoseThumbUp, 8},
+      {odd, kPoseOpenHand, kActionNone}, {odd, kPoseNone, kActionNone},
+  };
+  for (const auto& row : lookups) EXPECT_EQ(actionForPose(row.gestures, row.pose), row.action) << &row - lookups;
 }
 
 }  // namespace
