@@ -8,28 +8,18 @@
 #include <functional>
 #include <string>
 #include <tuple>
-#include <vector>
 
 #include "control/poses.h"
 
 namespace vel {
 namespace {
 
+using Change = std::function<void(ControlOutput&)>;
 const Point kOffTarget{0.1f, 0.9f};
 
 Point target(int index) { return kPracticeTargets[static_cast<std::size_t>(index)]; }
 
-// A usable hand at `timeMs`.
-ControlOutput hand(std::int64_t timeMs, std::vector<ActionRecord> actions = {}) {
-  ControlOutput output;
-  output.timeMs = timeMs;
-  output.handPresent = true;
-  output.actions = std::move(actions);
-  return output;
-}
-
-// 30 frames per second on a 640 × 480 camera with the default movement area (276 × 208 preview pixels
-// once a frame came).
+// 30 frames per second from a 640 × 480 camera: a movement area of 276 × 208 preview pixels.
 class Practice : public ::testing::Test {
  protected:
   PracticeEngine engine;
@@ -37,10 +27,11 @@ class Practice : public ::testing::Test {
   std::uint64_t sequence = 0;
 
   void start(const Gestures& gestures = kDefaultGestures) { engine.startPractice(now, 200, 200, gestures); }
-  // The next frame's output aimed at `at`, with `kinds` performed there, then 33 ms pass.
-  void frame(Point at, std::initializer_list<ActionKind> kinds = {}, int pose = kPoseOneFinger,
-             ControlOutput output = hand(0)) {
-    output.timeMs += now;
+  // The next frame's output: a usable hand aimed at `at`, performing `kinds` there; then 33 ms pass.
+  void frame(Point at, std::initializer_list<ActionKind> kinds = {}, int pose = kPoseOneFinger, const Change& change = {}) {
+    ControlOutput output;
+    output.timeMs = now;
+    output.handPresent = true;
     for (ActionKind kind : kinds) output.actions.push_back({kind});
     output.sequence = ++sequence;
     output.frameWidth = 640;
@@ -48,6 +39,7 @@ class Practice : public ::testing::Test {
     output.pose = pose;
     output.pointerActive = true;
     output.pointer = at;
+    if (change) change(output);
     engine.practiceOnOutput(output, now);
     now += 33;
   }
@@ -60,23 +52,17 @@ class Practice : public ::testing::Test {
   }
   PracticeState state() { return engine.practiceForPaint(now); }
   std::wstring prompt() { return engine.practicePrompt(now); }
-
-  // Only Drag and drop assigned, and grabbed on the first target.
-  void startGrabbed() {
+  void startGrabbed() {  // only Drag and drop assigned
     start(Gestures{0, 0, 0, 0, kPoseClosedFist});
     frame(target(0), {ActionKind::LeftDown}, kPoseClosedFist);
-    ASSERT_TRUE(state().grabbed);
   }
-  // Lets go at `at` while the fist stays closed: the drop grace begins.
+  // Lets go while the fist stays closed: the drop grace begins.
   void releaseClosed(Point at) {
-    ControlOutput release = hand(0);
-    release.action = kActionDragAndDrop;
-    frame(at, {ActionKind::LeftUp}, kPoseClosedFist, release);
+    frame(at, {ActionKind::LeftUp}, kPoseClosedFist, [](ControlOutput& o) { o.action = kActionDragAndDrop; });
   }
-  // A hand hit of the current target with `kind`, then the success pause runs out.
   void hitAndPause(ActionKind kind) {
     frame(target(state().targetIndex), {kind});
-    ASSERT_EQ(prompt(), L"Well done — next gesture in a moment.");
+    EXPECT_EQ(prompt(), L"Well done — next gesture in a moment.");
     now += 1100;
   }
 };
@@ -85,7 +71,8 @@ TEST_F(Practice, AWholeSessionThroughEveryStepType) {
   start();
   // Click: a miss, the wrong gestures, a mouse hit (moves the target, not the step), a hand hit.
   frame(kOffTarget, {ActionKind::LeftClick});
-  EXPECT_EQ((std::tuple{state().result, state().areaWidth, state().areaHeight}), (std::tuple{PracticeResult::Missed, 276, 208}));
+  EXPECT_EQ((std::tuple{state().result, state().areaWidth, state().areaHeight}),
+            (std::tuple{PracticeResult::Missed, 276, 208}));
   frame(target(0), {ActionKind::DoubleClick, ActionKind::LeftDown}, kPoseClosedFist);
   engine.practiceMouseClick(target(0), now);
   EXPECT_EQ((std::tuple{state().grabbed, state().handHits, state().mouseHits, state().targetIndex}),
@@ -96,10 +83,8 @@ TEST_F(Practice, AWholeSessionThroughEveryStepType) {
   hitAndPause(ActionKind::RightClick);
   hitAndPause(ActionKind::DoubleClick);
   // Drag: grabbed on the target (which moves on), let go early, dropped with an open hand.
-  frame(kOffTarget);
-  const int grabbedAt = state().targetIndex;
-  frame(target(grabbedAt), {ActionKind::LeftDown}, kPoseClosedFist);
-  EXPECT_EQ((std::tuple{state().grabbed, state().targetIndex}), (std::tuple{true, (grabbedAt + 1) % 5}));
+  frame(target(4), {ActionKind::LeftDown}, kPoseClosedFist);
+  EXPECT_EQ((std::tuple{state().grabbed, state().targetIndex}), (std::tuple{true, 0}));
   EXPECT_EQ(prompt(), L"Move to the large target. Open your hand to let go.");
   releaseClosed(target(state().targetIndex));
   EXPECT_EQ(prompt(), L"Released — open your hand to finish the drop.");
@@ -122,14 +107,15 @@ TEST_F(Practice, AWholeSessionThroughEveryStepType) {
   frame(kOffTarget);
   holdOpen(150);
   EXPECT_FALSE(state().complete);
-  for (int i = 0; i < 20; ++i) frame(kOffTarget, {}, kPoseOpenHand, hand(-251));
+  for (int i = 0; i < 20; ++i) frame(kOffTarget, {}, kPoseOpenHand, [](ControlOutput& o) { o.timeMs -= 251; });
   EXPECT_EQ(state().restProgress, 0.0f);
   holdOpen(500);
   const std::int64_t completed = now - 33;
-  EXPECT_EQ((std::tuple{state().complete, state().restProgress, state().completionTime}), (std::tuple{true, 1.0f, completed}));
+  EXPECT_EQ((std::tuple{state().complete, state().restProgress, state().completionTime}),
+            (std::tuple{true, 1.0f, completed}));
   holdOpen(100);
   frame(target(state().targetIndex), {ActionKind::LeftClick});
-  EXPECT_EQ((std::tuple{state().completionTime, state().totalHits}), (std::tuple{completed, 6u})) << "nothing counts now";
+  EXPECT_EQ((std::tuple{state().completionTime, state().totalHits}), (std::tuple{completed, 6u})) << "all done";
   EXPECT_EQ(prompt(), L"All steps complete. Finish practice when you are ready.");
   engine.resetPractice();
   EXPECT_EQ(prompt(), L"Point at the large circle to begin.");
@@ -138,39 +124,34 @@ TEST_F(Practice, AWholeSessionThroughEveryStepType) {
 TEST_F(Practice, MouseClicksHitWithinTheTargetRadiusOnlyWhenNothingElseIsGoingOn) {
   // A square area of 200 pixels: radius 26; 0.131 of it is 26.07 pixels away.
   const Point t = target(0);
+  const auto none = PracticeResult::None, hit = PracticeResult::Hit, missed = PracticeResult::Missed;
   const struct { int width, height; Point at; PracticeResult result; } rows[] = {
-      {200, 200, {t.x + 0.131f, t.y}, PracticeResult::Missed}, {200, 200, {t.x, t.y - 0.131f}, PracticeResult::Missed},
-      {200, 200, {t.x, t.y + 0.13f}, PracticeResult::Hit}, {200, 200, {0.0f, 1.0f}, PracticeResult::Missed},
-      {200, 200, {1.01f, 0.5f}, PracticeResult::None}, {200, 200, {0.5f, -0.01f}, PracticeResult::None},
-      {200, 200, {std::nanf(""), 0.5f}, PracticeResult::None}, {1, 200, t, PracticeResult::Missed},
-      {200, 1, t, PracticeResult::Missed}, {2, 2, t, PracticeResult::Hit},
-  };
+      {200, 200, {t.x + 0.131f, t.y}, missed}, {200, 200, {t.x, t.y - 0.131f}, missed}, {2, 2, t, hit},
+      {200, 200, {t.x, t.y + 0.13f}, hit}, {200, 200, {0.0f, 1.0f}, missed}, {200, 200, {1.01f, 0.5f}, none},
+      {200, 200, {0.5f, -0.01f}, none}, {200, 200, {std::nanf(""), 0.5f}, none}, {1, 200, t, missed}, {200, 1, t, missed}};
   for (const auto& row : rows) {
     engine.startPractice(now, row.width, row.height, kDefaultGestures);
     engine.practiceMouseClick(row.at, now + 5);
-    EXPECT_EQ((std::tuple{state().result, state().mouseHits}), (std::tuple{row.result, row.result == PracticeResult::Hit ? 1u : 0u}))
+    EXPECT_EQ((std::tuple{state().result, state().mouseHits}), (std::tuple{row.result, row.result == hit ? 1u : 0u}))
         << &row - rows;
   }
   EXPECT_EQ((std::tuple{state().resultTime, state().resultSource}), (std::tuple{now + 5, PracticeSource::Mouse}));
+  // Not in the success pause, grabbed, with a drop pending, in the rest step (Copy has no step), inactive.
   const std::function<void()> busy[] = {
-      [&] { frame(target(0), {ActionKind::LeftClick}); },  // success pause
-      [&] { startGrabbed(); },
-      [&] { startGrabbed(), releaseClosed(kOffTarget); },  // drop pending
-      [&] { start(Gestures{0, 0, 0, 0, 0, 0, 0, 0, 5}); },  // Copy has no step: the rest step
-      [&] { engine.resetPractice(); },                      // inactive
-  };
+      [&] { frame(target(0), {ActionKind::LeftClick}); }, [&] { startGrabbed(); },
+      [&] { startGrabbed(), releaseClosed(kOffTarget); }, [&] { start(Gestures{0, 0, 0, 0, 0, 0, 0, 0, 5}); },
+      [&] { engine.resetPractice(); }};
   for (const auto& makeBusy : busy) {
     start();
     makeBusy();
-    const PracticeState before = state();
-    engine.practiceMouseClick(target(before.targetIndex), now);
-    EXPECT_EQ(state().totalHits, before.totalHits) << &makeBusy - busy;
+    engine.practiceMouseClick(target(state().targetIndex), now);
+    EXPECT_EQ(state().mouseHits, 0u) << &makeBusy - busy;
   }
 }
 
 // A drop grace lapses by itself; a drop outside the target misses, and a grab away from the target
-// right after it leaves the drop's prompt. A grab is let go when the hand is lost: by a gap of
-// 251 ms or time going back between outputs, an unusable output, or painting 251 ms after the last.
+// right after it keeps the drop's prompt. A grab is let go when the hand is lost: by a gap of 251 ms
+// or time going back between outputs, an unusable output, or painting 251 ms after the last one.
 TEST_F(Practice, DropsAndLosingTheHand) {
   startGrabbed();
   releaseClosed(target(1));
@@ -182,22 +163,18 @@ TEST_F(Practice, DropsAndLosingTheHand) {
   releaseClosed(kOffTarget);
   EXPECT_EQ(state().dropUntil, 0) << "a release while nothing is grabbed";
   frame(target(state().targetIndex), {ActionKind::LeftDown}, kPoseClosedFist);
-  ControlOutput drop = hand(0);
-  drop.fired = true;  // let go with the open hand
-  frame(kOffTarget, {ActionKind::LeftUp}, kPoseOpenHand, drop);
+  frame(kOffTarget, {ActionKind::LeftUp}, kPoseOpenHand, [](ControlOutput& o) { o.fired = true; });
   EXPECT_EQ(prompt(), L"Released outside the target. Point at the large circle to try again.");
   frame(kOffTarget, {ActionKind::LeftDown}, kPoseClosedFist);
   EXPECT_EQ(prompt(), L"Released outside the target. Point at the large circle to try again.");
   EXPECT_EQ(engine.practicePrompt(state().resultShownUntil),
             L"Aim first. Hold this pose to grab; move it, then open your hand to drop.");
-  const struct { std::int64_t gap; bool guidance; bool kept; } rows[] = {
+  const struct { std::int64_t gap; bool guidance, kept; } rows[] = {
       {250 - 33, false, true}, {251 - 33, false, false}, {-33, false, false}, {0, true, false}};
   for (const auto& row : rows) {
     startGrabbed();
     now += row.gap;
-    ControlOutput next = hand(0);
-    next.needsGuidance = row.guidance;
-    frame(target(1), {}, kPoseClosedFist, next);
+    frame(target(1), {}, kPoseClosedFist, [&](ControlOutput& o) { o.needsGuidance = row.guidance; });
     EXPECT_EQ((std::pair{state().grabbed, state().pointerValid}), (std::pair{row.kept, !row.guidance})) << row.gap;
   }
   startGrabbed();
@@ -213,30 +190,22 @@ TEST_F(Practice, IgnoresEarlyStaleRepeatedAdjustmentAndOutOfRangeOutputs) {
   start();
   const std::int64_t started = now;
   frame(kOffTarget);
-  const std::uint64_t seen = sequence;
   engine.practiceMouseClick(target(0), now);
-  const std::function<void(ControlOutput&)> spoil[] = {
-      [&](ControlOutput& o) { o.timeMs = started - 1; }, [&](ControlOutput& o) { o.sequence = seen; },
-      [&](ControlOutput& o) { o.timeMs = now - 251; }, [&](ControlOutput& o) { o.timeMs = now + 31; },
-      [](ControlOutput& o) { o.adjustment.runId = 7; }, [](ControlOutput& o) { o.handPresent = false; },
-      [](ControlOutput& o) { o.actions.insert(o.actions.begin(), moveAction({1.2f, 0.5f})); },
-      [](ControlOutput& o) { o.pointer = {0.5f, -0.1f}; },
-  };
-  for (const auto& change : spoil) {
-    ControlOutput output = hand(now, {{ActionKind::LeftClick}});
-    output.sequence = ++sequence;
-    output.pointerActive = true;
-    output.pointer = kOffTarget;
-    change(output);
-    engine.practiceOnOutput(output, now);
-    now += 33;
-    EXPECT_EQ(state().result, PracticeResult::Hit) << &change - spoil;
+  const Change spoilt[] = {
+      [](ControlOutput& o) { --o.sequence; },  // the last one seen again
+      [&](ControlOutput& o) { o.timeMs = started - 1; }, [](ControlOutput& o) { o.timeMs -= 251; },
+      [](ControlOutput& o) { o.timeMs += 31; }, [](ControlOutput& o) { o.adjustment.runId = 7; },
+      [](ControlOutput& o) { o.handPresent = false; }, [](ControlOutput& o) { o.pointer = {0.5f, -0.1f}; },
+      [](ControlOutput& o) { o.actions.insert(o.actions.begin(), moveAction({1.2f, 0.5f})); }};
+  for (const Change& spoil : spoilt) {
+    frame(kOffTarget, {ActionKind::LeftClick}, kPoseOneFinger, spoil);
+    EXPECT_EQ(state().result, PracticeResult::Hit) << &spoil - spoilt;
   }
   // A move aims the pointer even when the output does not, whatever its stale pointer says.
-  ControlOutput moved = hand(now, {moveAction(target(1)), {ActionKind::LeftClick}});
-  moved.sequence = ++sequence;
-  moved.pointer = {2.0f, 2.0f};
-  engine.practiceOnOutput(moved, now);
+  frame({2.0f, 2.0f}, {ActionKind::LeftClick}, kPoseOneFinger, [](ControlOutput& o) {
+    o.pointerActive = false;
+    o.actions.insert(o.actions.begin(), moveAction(target(1)));
+  });
   EXPECT_EQ(state().handHits, 1u);
 }
 
