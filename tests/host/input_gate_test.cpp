@@ -1,10 +1,12 @@
-// The input gate with a recording sink and a clock the test sets: what passes, what is refused,
-// and that a button held by hand control is let go whenever anything interrupts control.
+// The input gate with a recording sink and a clock the test sets: what passes, and that a button held
+// by hand control is let go whenever anything interrupts; then where the sink puts a Move for SendInput.
 #include "control/input_gate.h"
 
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <limits>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -31,8 +33,8 @@ class Gate : public ::testing::Test {
   InputGate gate{sink, [this] { return static_cast<std::uint64_t>(now); }};
 
   // What reaches the sink from an output stamped `age` ms ago under the current generation.
-  std::string apply(std::vector<ActionRecord> actions, std::int64_t age = 0, bool accepted = true) {
-    EXPECT_EQ(gate.apply(handOutput(now - age, std::move(actions)), gate.readGeneration()), accepted);
+  std::string apply(std::vector<ActionRecord> actions, std::int64_t age = 0) {
+    EXPECT_TRUE(gate.apply(handOutput(now - age, std::move(actions)), gate.readGeneration()));
     return sink.takeTexts();
   }
   std::string serviceAt(std::int64_t time) {
@@ -43,12 +45,9 @@ class Gate : public ::testing::Test {
 };
 
 TEST_F(Gate, PassesOnlyFreshValidOutputsWhileEnabledAndUnhindered) {
-  const std::uint64_t initial = gate.readGeneration();
-  EXPECT_EQ(apply({kCentre, {ActionKind::LeftClick}}), "") << "starts disabled";
-  EXPECT_EQ(serviceAt(now), "");
-  EXPECT_EQ(gate.readGeneration(), initial) << "nothing to interrupt";
+  EXPECT_EQ(apply({kCentre, {ActionKind::LeftClick}}) + serviceAt(now), "") << "starts disabled";
   gate.setEnabled(true);
-  EXPECT_EQ(apply({moveAction({0.25f, 0.75f}), wheelAction(-240), {ActionKind::Copy}}), "Move:0.2500,0.7500 Wheel:-240 Copy");
+  EXPECT_EQ(apply({wheelAction(-240), {ActionKind::Copy}, kCentre}), "Wheel:-240 Copy Move:0.5000,0.5000");
   // Age in ms, negative in the future; a stale output makes those computed after it useless.
   for (const auto& [age, fresh] : {std::pair{250, true}, {251, false}, {-30, true}, {-31, false}}) {
     const std::uint64_t generation = gate.readGeneration();
@@ -59,19 +58,15 @@ TEST_F(Gate, PassesOnlyFreshValidOutputsWhileEnabledAndUnhindered) {
   const std::int64_t event = now + 5;
   gate.stampPhysicalEvent(static_cast<std::uint64_t>(event));
   now = event + 1499;
-  EXPECT_TRUE(gate.mousePriorityActive());
   EXPECT_EQ(apply({kCentre}), "");
   now = event + 1500;
-  EXPECT_FALSE(gate.mousePriorityActive());
-  EXPECT_EQ(apply({kCentre}), "Move:0.5000,0.5000");
+  EXPECT_EQ(gate.mousePriorityActive() ? "" : apply({kCentre}), "Move:0.5000,0.5000");
   gate.setTarget({1920, 0, 3840, 1080});
   EXPECT_EQ(sink.target, (DesktopRect{1920, 0, 3840, 1080}));
 }
 
-// While a drag holds, the worker reads the generation, something interrupts, then its output
-// arrives: LeftUp is sent at once, nothing of an interrupted or spoilt output, and the generation
-// moves on. A move outside the unit square ends the list (what came before is sent); a refused
-// action disables.
+// A drag holds, the worker reads the generation, something interrupts, its output arrives: LeftUp
+// at once, nothing of the output after a move outside the unit square, a new generation.
 TEST_F(Gate, EveryInterruptionLetsGoOfAHeldButton) {
   using Change = std::function<void(ControlOutput&)>;
   const struct { const char* what; Change interrupt; const char* sent; bool enabled; } rows[] = {
@@ -107,13 +102,37 @@ TEST_F(Gate, EveryInterruptionLetsGoOfAHeldButton) {
 TEST_F(Gate, TheWatchdogCountsFromTheLastAcceptedOutputsOwnTime) {
   gate.setEnabled(true);
   EXPECT_EQ(apply({kPress}), "LeftDown");
-  EXPECT_EQ(serviceAt(now + 250), "");
   const std::int64_t stamped = now + 30;  // ahead of the clock
   EXPECT_EQ(apply({kCentre}, -30), "Move:0.5000,0.5000");
   EXPECT_EQ(serviceAt(stamped + 250), "");
   now = stamped + 251;
   EXPECT_EQ(apply({kCentre}), "LeftUp") << "let go before the output is looked at";
   EXPECT_EQ(serviceAt(now + 1000), "") << "once";
+}
+
+// Spans the target and clamps into it; none on a screen under 2 pixels or for not a number.
+TEST(AbsolutePosition, SpansTheTargetClampsIntoItAndRefusesADegenerateScreenOrNotANumber) {
+  constexpr float kInf = std::numeric_limits<float>::infinity(), kNan = std::numeric_limits<float>::quiet_NaN();
+  const VirtualScreen hd{0, 0, 1920, 1080}, two{0, 0, 3840, 1080}, leftOfPrimary{-1280, 0, 3200, 1080};
+  const DesktopRect primary{0, 0, 1920, 1080}, second{1920, 0, 3840, 1080};
+  using At = std::optional<AbsolutePosition>;
+  const struct { float x, y; DesktopRect target; VirtualScreen screen; At expected; } rows[] = {
+      {0.5f, 0.5f, primary, hd, At{{32768, 32768}}},  // lroundf(959.5 × 65535 / 1919)
+      {-kInf, kInf, primary, hd, At{{0, 65535}}}, {0, 0, second, two, At{{32776, 0}}},  // 1920 × 65535 / 3839
+      {0, 0, primary, leftOfPrimary, At{{26222, 0}}},  // 1280 × 65535 / 3199
+      {1, 1, {100, 200, 101, 201}, hd, At{{3415, 12147}}},  // a one-pixel target pins the pointer
+      {0.9f, 0.9f, {500, 500, 100, 100}, hd, At{{17075, 30368}}},  // inverted: stays at its corner
+      {0.5f, 0.5f, {0, 0, 2, 2}, {0, 0, 2, 2}, At{{32768, 32768}}},  // 0.5 × 65535 / 1
+      {0.5f, 0.5f, primary, {0, 0, 1, 1080}, {}}, {0.5f, 0.5f, primary, {0, 0, 1920, 1}, {}},
+      {kNan, 0.5f, primary, hd, {}}, {0.5f, kNan, primary, hd, {}}};
+  for (const auto& row : rows) {
+    EXPECT_EQ(absolutePosition(row.x, row.y, row.target, row.screen), row.expected) << "row " << &row - rows;
+  }
+}
+
+// The other texts show through the tests above.
+TEST(ActionText, NamesTheLastKindAndNumbersUnknownOnes) {
+  EXPECT_EQ(actionText({ActionKind::Mute}) + " " + actionText({static_cast<ActionKind>(14)}), "Mute Kind14");
 }
 
 }  // namespace

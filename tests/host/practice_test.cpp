@@ -1,5 +1,5 @@
-// Practice driven by synthetic control outputs: steps, targets, misses, mouse hits, the drop
-// grace, losing the hand, the rest step and completion, with explicit times.
+// Practice driven by synthetic control outputs with explicit times; and the two gesture assignment
+// rules that the settings, gesture card and engine tests do not reach.
 #include "ui/practice.h"
 
 #include <gtest/gtest.h>
@@ -28,7 +28,8 @@ class Practice : public ::testing::Test {
 
   void start(const Gestures& gestures = kDefaultGestures) { engine.startPractice(now, 200, 200, gestures); }
   // The next frame's output: a usable hand aimed at `at`, performing `kinds` there; then 33 ms pass.
-  void frame(Point at, std::initializer_list<ActionKind> kinds = {}, int pose = kPoseOneFinger, const Change& change = {}) {
+  void frame(Point at, std::initializer_list<ActionKind> kinds = {}, int pose = kPoseOneFinger,
+             const Change& change = {}) {
     ControlOutput output;
     output.timeMs = now;
     output.handPresent = true;
@@ -71,8 +72,7 @@ TEST_F(Practice, AWholeSessionThroughEveryStepType) {
   start();
   // Click: a miss, the wrong gestures, a mouse hit (moves the target, not the step), a hand hit.
   frame(kOffTarget, {ActionKind::LeftClick});
-  EXPECT_EQ((std::tuple{state().result, state().areaWidth, state().areaHeight}),
-            (std::tuple{PracticeResult::Missed, 276, 208}));
+  EXPECT_EQ((std::tuple{state().result, state().areaWidth}), (std::tuple{PracticeResult::Missed, 276}));
   frame(target(0), {ActionKind::DoubleClick, ActionKind::LeftDown}, kPoseClosedFist);
   engine.practiceMouseClick(target(0), now);
   EXPECT_EQ((std::tuple{state().grabbed, state().handHits, state().mouseHits, state().targetIndex}),
@@ -98,7 +98,6 @@ TEST_F(Practice, AWholeSessionThroughEveryStepType) {
   hitAndPause(ActionKind::Wheel);
   frame(target(state().targetIndex), {ActionKind::LeftClick});
   EXPECT_EQ((std::tuple{state().handHits, state().totalHits}), (std::tuple{5u, 6u})) << "the rest step has no target";
-  EXPECT_EQ(prompt(), L"Open your hand, as shown below, and hold briefly to rest.");
   // Rest: 499 ms is not enough; a gap of 300 ms, another pose or late outputs restart the hold.
   holdOpen(499);
   EXPECT_NEAR(state().restProgress, 0.998f, 1e-3f);
@@ -114,29 +113,25 @@ TEST_F(Practice, AWholeSessionThroughEveryStepType) {
   EXPECT_EQ((std::tuple{state().complete, state().restProgress, state().completionTime}),
             (std::tuple{true, 1.0f, completed}));
   holdOpen(100);
-  frame(target(state().targetIndex), {ActionKind::LeftClick});
-  EXPECT_EQ((std::tuple{state().completionTime, state().totalHits}), (std::tuple{completed, 6u})) << "all done";
+  EXPECT_EQ(state().completionTime, completed);
   EXPECT_EQ(prompt(), L"All steps complete. Finish practice when you are ready.");
-  engine.resetPractice();
-  EXPECT_EQ(prompt(), L"Point at the large circle to begin.");
 }
 
-TEST_F(Practice, MouseClicksHitWithinTheTargetRadiusOnlyWhenNothingElseIsGoingOn) {
+TEST_F(Practice, MouseClicksHitWithinTheRadiusWhenNothingElseIsGoingOnAndOnlyUsableOutputsCount) {
   // A square area of 200 pixels: radius 26; 0.131 of it is 26.07 pixels away.
   const Point t = target(0);
   const auto none = PracticeResult::None, hit = PracticeResult::Hit, missed = PracticeResult::Missed;
   const struct { int width, height; Point at; PracticeResult result; } rows[] = {
-      {200, 200, {t.x + 0.131f, t.y}, missed}, {200, 200, {t.x, t.y - 0.131f}, missed}, {2, 2, t, hit},
-      {200, 200, {t.x, t.y + 0.13f}, hit}, {200, 200, {0.0f, 1.0f}, missed}, {200, 200, {1.01f, 0.5f}, none},
-      {200, 200, {0.5f, -0.01f}, none}, {200, 200, {std::nanf(""), 0.5f}, none}, {1, 200, t, missed}, {200, 1, t, missed}};
+      {200, 200, {t.x + 0.131f, t.y}, missed}, {200, 200, {t.x, t.y + 0.13f}, hit}, {200, 200, {0.0f, 1.0f}, missed},
+      {200, 200, {std::nanf(""), 0.5f}, none}, {200, 200, {0.5f, -0.01f}, none}, {2, 2, t, hit}, {200, 1, t, missed}};
   for (const auto& row : rows) {
     engine.startPractice(now, row.width, row.height, kDefaultGestures);
     engine.practiceMouseClick(row.at, now + 5);
-    EXPECT_EQ((std::tuple{state().result, state().mouseHits}), (std::tuple{row.result, row.result == hit ? 1u : 0u}))
+    EXPECT_EQ((std::pair{state().result, state().mouseHits == 1}), (std::pair{row.result, row.result == hit}))
         << &row - rows;
   }
   EXPECT_EQ((std::tuple{state().resultTime, state().resultSource}), (std::tuple{now + 5, PracticeSource::Mouse}));
-  // Not in the success pause, grabbed, with a drop pending, in the rest step (Copy has no step), inactive.
+  // Not in the success pause, grabbed, with a drop pending, in the rest step (Copy has none), inactive.
   const std::function<void()> busy[] = {
       [&] { frame(target(0), {ActionKind::LeftClick}); }, [&] { startGrabbed(); },
       [&] { startGrabbed(), releaseClosed(kOffTarget); }, [&] { start(Gestures{0, 0, 0, 0, 0, 0, 0, 0, 5}); },
@@ -147,11 +142,28 @@ TEST_F(Practice, MouseClicksHitWithinTheTargetRadiusOnlyWhenNothingElseIsGoingOn
     engine.practiceMouseClick(target(state().targetIndex), now);
     EXPECT_EQ(state().mouseHits, 0u) << &makeBusy - busy;
   }
+  // Outputs that do not count: before the start, repeated, stale, ahead, or without a usable hand.
+  frame(target(0), {ActionKind::LeftClick});
+  EXPECT_EQ(state().result, PracticeResult::None) << "not started";
+  EXPECT_EQ(prompt(), L"Point at the large circle to begin.");
+  start();
+  const std::int64_t started = now;
+  frame(kOffTarget);
+  engine.practiceMouseClick(target(0), now);
+  const Change spoilt[] = {
+      [](ControlOutput& o) { --o.sequence; },  // the last one seen again
+      [&](ControlOutput& o) { o.timeMs = started - 1; }, [](ControlOutput& o) { o.timeMs -= 251; },
+      [](ControlOutput& o) { o.timeMs += 31; }, [](ControlOutput& o) { o.adjustment.runId = 7; },
+      [](ControlOutput& o) { o.handPresent = false; }, [](ControlOutput& o) { o.pointer = {0.5f, -0.1f}; },
+      [](ControlOutput& o) { o.actions.insert(o.actions.begin(), moveAction({1.2f, 0.5f})); }};
+  for (const Change& spoil : spoilt) {
+    frame(kOffTarget, {ActionKind::LeftClick}, kPoseOneFinger, spoil);
+    EXPECT_EQ(state().result, PracticeResult::Hit) << &spoil - spoilt;
+  }
 }
 
-// A drop grace lapses by itself; a drop outside the target misses, and a grab away from the target
-// right after it keeps the drop's prompt. A grab is let go when the hand is lost: by a gap of 251 ms
-// or time going back between outputs, an unusable output, or painting 251 ms after the last one.
+// A drop grace lapses; a grab away from the target right after a drop outside it keeps the drop's
+// prompt. The hand is lost by a gap of 251 ms, time going back, an unusable output, or old paint.
 TEST_F(Practice, DropsAndLosingTheHand) {
   startGrabbed();
   releaseClosed(target(1));
@@ -169,13 +181,12 @@ TEST_F(Practice, DropsAndLosingTheHand) {
   EXPECT_EQ(prompt(), L"Released outside the target. Point at the large circle to try again.");
   EXPECT_EQ(engine.practicePrompt(state().resultShownUntil),
             L"Aim first. Hold this pose to grab; move it, then open your hand to drop.");
-  const struct { std::int64_t gap; bool guidance, kept; } rows[] = {
-      {250 - 33, false, true}, {251 - 33, false, false}, {-33, false, false}, {0, true, false}};
-  for (const auto& row : rows) {
+  for (const auto& [gap, guidance, kept] : {std::tuple{250 - 33, false, true}, {251 - 33, false, false},
+                                             {-33, false, false}, {0, true, false}}) {
     startGrabbed();
-    now += row.gap;
-    frame(target(1), {}, kPoseClosedFist, [&](ControlOutput& o) { o.needsGuidance = row.guidance; });
-    EXPECT_EQ((std::pair{state().grabbed, state().pointerValid}), (std::pair{row.kept, !row.guidance})) << row.gap;
+    now += gap;
+    frame(target(1), {}, kPoseClosedFist, [&](ControlOutput& o) { o.needsGuidance = guidance; });
+    EXPECT_EQ((std::pair{state().grabbed, state().pointerValid}), (std::pair{kept, !guidance})) << gap;
   }
   startGrabbed();
   now += 250 - 33;
@@ -184,29 +195,13 @@ TEST_F(Practice, DropsAndLosingTheHand) {
   EXPECT_FALSE(state().grabbed || state().pointerValid);
 }
 
-TEST_F(Practice, IgnoresEarlyStaleRepeatedAdjustmentAndOutOfRangeOutputs) {
-  frame(target(0), {ActionKind::LeftClick});
-  EXPECT_FALSE(state().active) << "not started";
-  start();
-  const std::int64_t started = now;
-  frame(kOffTarget);
-  engine.practiceMouseClick(target(0), now);
-  const Change spoilt[] = {
-      [](ControlOutput& o) { --o.sequence; },  // the last one seen again
-      [&](ControlOutput& o) { o.timeMs = started - 1; }, [](ControlOutput& o) { o.timeMs -= 251; },
-      [](ControlOutput& o) { o.timeMs += 31; }, [](ControlOutput& o) { o.adjustment.runId = 7; },
-      [](ControlOutput& o) { o.handPresent = false; }, [](ControlOutput& o) { o.pointer = {0.5f, -0.1f}; },
-      [](ControlOutput& o) { o.actions.insert(o.actions.begin(), moveAction({1.2f, 0.5f})); }};
-  for (const Change& spoil : spoilt) {
-    frame(kOffTarget, {ActionKind::LeftClick}, kPoseOneFinger, spoil);
-    EXPECT_EQ(state().result, PracticeResult::Hit) << &spoil - spoilt;
-  }
-  // A move aims the pointer even when the output does not, whatever its stale pointer says.
-  frame({2.0f, 2.0f}, {ActionKind::LeftClick}, kPoseOneFinger, [](ControlOutput& o) {
-    o.pointerActive = false;
-    o.actions.insert(o.actions.begin(), moveAction(target(1)));
-  });
-  EXPECT_EQ(state().handHits, 1u);
+TEST(GestureAssignments, ElementZeroBelongsToNoActionAndARestingPoseToNone) {
+  Gestures gestures = kDefaultGestures;
+  gestures[kActionClick] = kPoseOpenHand;
+  EXPECT_EQ(actionForPose(gestures, kPoseOpenHand), kActionNone);
+  gestures[kActionClick] = 0;
+  gestures[0] = kPoseOneFinger;
+  EXPECT_FALSE(gesturesValid(gestures));
 }
 
 }  // namespace

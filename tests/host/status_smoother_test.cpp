@@ -3,8 +3,8 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace vel {
@@ -32,24 +32,21 @@ TEST(Smoother, ShowsATextStableFor600MsOnceTheShownOneHadItsMinimum1500Ms) {
       {"one other text restarts the count",
        {{0, 2000, kPoint}, {2033, 2600, nullptr}, {2633, 2633, kHold}, {2666, 3232, nullptr}}, kPoint, false, 0},
       {"urgent: at once", {{0, 0, kPoint}, {100, 100, L"Click", false, true}}, L"Click", false, 100},
-      {"2400 ms is no gap", {{0, 0, kPoint}, {100, 100, L"Click", false, true}, {2500, 2500, kHold}}, L"Click", false, 100},
       {"after a gap of 2401 ms at once", {{0, 0, kPoint}, {2401, 2401, kCloser, true}}, kCloser, true, 2401},
       {"time going back: at once", {{0, 2000, kPoint}, {1990, 1990, kHold}}, kHold, false, 1990},
   };
   for (const auto& row : rows) {
-    SCOPED_TRACE(row.what);
     StatusSmoother smoother;
     for (const Feed& feed : row.feeds) {
-      for (std::int64_t t = feed.from, i = 0;; t = std::min(t + 33, feed.until), ++i) {
+      for (std::int64_t t = feed.from, i = 0;; t = t + 33 < feed.until ? t + 33 : feed.until, ++i) {
         const bool turns = feed.text == nullptr;
         const std::wstring text = turns ? (i % 2 ? kCloser : L"Keep your whole hand in view") : feed.text;
         smoother.update(text, feed.warning || turns, 100'000 + t, feed.urgent);
         if (t == feed.until) break;
       }
     }
-    EXPECT_EQ(smoother.shownText, row.shown);
-    EXPECT_EQ(smoother.shownWarning, row.warning);
-    EXPECT_EQ(smoother.shownSince, 100'000 + row.since);
+    EXPECT_EQ((std::tuple{smoother.shownText, smoother.shownWarning, smoother.shownSince}),
+              (std::tuple{std::wstring(row.shown), row.warning, 100'000 + row.since})) << row.what;
   }
 }
 
