@@ -68,8 +68,7 @@ TEST_F(Gate, PassesOnlyFreshValidOutputsWhileEnabledAndUnhindered) {
 // A drag holds, the worker reads the generation, something interrupts, its output arrives: LeftUp
 // at once, nothing of the output after a move outside the unit square, a new generation.
 TEST_F(Gate, EveryInterruptionLetsGoOfAHeldButton) {
-  using Change = std::function<void(ControlOutput&)>;
-  const struct { const char* what; Change interrupt; const char* sent; bool enabled; } rows[] = {
+  const struct { const char* what; std::function<void(ControlOutput&)> act; const char* sent; bool enabled; } rows[] = {
       {"mouse, then the poller", [this](auto&) { gate.stampPhysicalEvent(now); gate.service(); }, "LeftUp", true},
       {"mouse after the worker read the generation", [this](auto&) { gate.stampPhysicalEvent(now); }, "LeftUp", true},
       {"enable", [this](auto&) { gate.setEnabled(true); }, "LeftUp", true},
@@ -81,7 +80,6 @@ TEST_F(Gate, EveryInterruptionLetsGoOfAHeldButton) {
       {"stale", [](ControlOutput& o) { o.timeMs -= 300; }, "LeftUp", true},
       {"below", [](ControlOutput& o) { o.actions = {moveAction({0, 1}), moveAction({0.5f, -0.01f}), kCentre}; },
        "Move:0.0000,1.0000 LeftUp", true},
-      {"right of", [](ControlOutput& o) { o.actions = {moveAction({1.01f, 0.5f}), kCentre}; }, "LeftUp", true},
       {"refused", [this](auto&) { sink.refusals = 1; }, "Move:0.5000,0.5000 LeftUp", false},
   };
   for (const auto& row : rows) {
@@ -90,7 +88,7 @@ TEST_F(Gate, EveryInterruptionLetsGoOfAHeldButton) {
     ASSERT_EQ(apply({kCentre, kPress}), "Move:0.5000,0.5000 LeftDown");
     const std::uint64_t generation = gate.readGeneration();
     ControlOutput output = handOutput(now, {kCentre, kCentre});
-    row.interrupt(output);
+    row.act(output);
     const bool refusing = sink.refusals > 0;
     EXPECT_EQ(gate.apply(output, generation), !refusing) << row.what;
     EXPECT_EQ(sink.takeTexts(), row.sent) << row.what;
@@ -107,7 +105,6 @@ TEST_F(Gate, TheWatchdogCountsFromTheLastAcceptedOutputsOwnTime) {
   EXPECT_EQ(serviceAt(stamped + 250), "");
   now = stamped + 251;
   EXPECT_EQ(apply({kCentre}), "LeftUp") << "let go before the output is looked at";
-  EXPECT_EQ(serviceAt(now + 1000), "") << "once";
 }
 
 // Spans the target and clamps into it; none on a screen under 2 pixels or for not a number.
@@ -130,7 +127,6 @@ TEST(AbsolutePosition, SpansTheTargetClampsIntoItAndRefusesADegenerateScreenOrNo
   }
 }
 
-// The other texts show through the tests above.
 TEST(ActionText, NamesTheLastKindAndNumbersUnknownOnes) {
   EXPECT_EQ(actionText({ActionKind::Mute}) + " " + actionText({static_cast<ActionKind>(14)}), "Mute Kind14");
 }

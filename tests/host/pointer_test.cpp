@@ -66,7 +66,6 @@ TEST(Pointer, ReachDistanceMappingAndFilterRules) {
       {"margin at most 0.3", reach(640, 480, 0.5f, false), text({0.15f, 0.15f, 0.85f, 0.85f, 0.17f})},
       {"stored, within 0.02 of its shape", reach(1352, 1000, 0.15f), text({0.2f, 0.25f, 0.8f, 0.7f, 0.15f})},
       {"another shape", reach(1354, 1000, 0.15f), text(kDefault) + text({0.15f})},
-      {"no height", reach(640, 0, 0.15f), text(kDefault) + text({0.15f})},
       {"no aspect", reach(640, 480, 0.15f, true, kNan), text(kDefault) + text({0.15f})},
       {"narrower than 0.14", reach(640, 480, 0.15f, true, 1.3333f, 0.33f), text(kDefault) + text({0.17f})},
       {"0.5 raised to 0.6", adapt({}, kDefault, true, 0.34f), text({0.245f, 0.245f, 0.755f, 0.755f})},
