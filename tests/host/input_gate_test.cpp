@@ -47,7 +47,7 @@ class Gate : public ::testing::Test {
 TEST_F(Gate, PassesOnlyFreshValidOutputsWhileEnabledAndUnhindered) {
   EXPECT_EQ(apply({kCentre, {ActionKind::LeftClick}}) + serviceAt(now), "") << "starts disabled";
   gate.setEnabled(true);
-  EXPECT_EQ(apply({wheelAction(-240), {ActionKind::Copy}, kCentre}), "Wheel:-240 Copy Move:0.5000,0.5000");
+  EXPECT_EQ(apply({wheelAction(-240), {ActionKind::LeftClick}, kCentre}), "Wheel:-240 LeftClick Move:0.5000,0.5000");
   // Age in ms, negative in the future; a stale output makes those computed after it useless.
   for (const auto& [age, fresh] : {std::pair{250, true}, {251, false}, {-30, true}, {-31, false}}) {
     const std::uint64_t generation = gate.readGeneration();
