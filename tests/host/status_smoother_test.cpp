@@ -1,117 +1,51 @@
-// The status smoother's timing rules with explicit frame times.
+// The status smoother's timing rules, each a script of frame times from a fresh smoother.
 #include "camera/status_smoother.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
+#include <vector>
 
 namespace vel {
 namespace {
 
-const std::wstring kPoint = L"Point to aim";
-const std::wstring kHold = L"Hold still";
-const std::wstring kCloser = L"Move your hand closer";
-const std::wstring kCutOff = L"Keep your whole hand in view";
+const wchar_t* const kPoint = L"Point to aim";
+const wchar_t* const kHold = L"Hold still";
+const wchar_t* const kCloser = L"Move your hand closer";
 
-class Smoother : public ::testing::Test {
- protected:
-  StatusSmoother smoother;
-  std::int64_t now = 100'000;
+// `text` every 33 ms from `from`, and once more at `until`; no text: two warnings taking turns.
+struct Feed { std::int64_t from, until; const wchar_t* text; bool warning = false, urgent = false; };
 
-  // Feeds `text` every 33 ms from now until `until` inclusive.
-  void feedUntil(std::int64_t until, const std::wstring& text, bool warning = false) {
-    for (; now <= until; now += 33) smoother.update(text, warning, now, false);
+TEST(Smoother, ShowsATextStableFor600MsOnceTheShownOneHadItsMinimum1500Ms) {
+  const struct { const char* what; std::vector<Feed> feeds; const wchar_t* shown; bool warning; int since; } rows[] = {
+      {"the first at once", {{0, 0, kCloser, true}, {33, 1499, kHold}}, kCloser, true, 0},
+      {"then after 1500 ms", {{0, 0, kCloser, true}, {33, 1500, kHold}}, kHold, false, 1500},
+      {"599 ms stable", {{0, 2000, kPoint}, {2033, 2632, kHold}}, kPoint, false, 0},
+      {"600 ms stable", {{0, 2000, kPoint}, {2033, 2633, kHold}}, kHold, false, 2633},
+      {"600 ms stable", {{0, 2000, kPoint}, {2033, 2633, kPoint, true}}, kPoint, true, 2633},
+      {"the shown text back restarts the wait", {{0, 2000, kPoint}, {2033, 2033, kHold}, {2066, 2066, kPoint},
+       {2099, 2698, kHold}}, kPoint, false, 0},
+      {"600 ms of them at 1500 ms: summed up", {{0, 0, kPoint}, {300, 1500, nullptr}}, kKeepHandInView, true, 1500},
+      {"one other text restarts the count",
+       {{0, 2000, kPoint}, {2033, 2600, nullptr}, {2633, 2633, kHold}, {2666, 3232, nullptr}}, kPoint, false, 0},
+      {"urgent: at once", {{0, 0, kPoint}, {100, 100, L"Click", false, true}}, L"Click", false, 100},
+      {"after a gap of 2401 ms at once", {{0, 0, kPoint}, {2401, 2401, kCloser, true}}, kCloser, true, 2401},
+      {"time going back: at once", {{0, 2000, kPoint}, {1990, 1990, kHold}}, kHold, false, 1990},
+  };
+  for (const auto& row : rows) {
+    StatusSmoother smoother;
+    for (const Feed& feed : row.feeds) {
+      for (std::int64_t t = feed.from, i = 0;; t = t + 33 < feed.until ? t + 33 : feed.until, ++i) {
+        const bool turns = feed.text == nullptr;
+        const std::wstring text = turns ? (i % 2 ? kCloser : L"Keep your whole hand in view") : feed.text;
+        smoother.update(text, feed.warning || turns, 100'000 + t, feed.urgent);
+        if (t == feed.until) break;
+      }
+    }
+    EXPECT_EQ((std::tuple{smoother.shownText, smoother.shownWarning, smoother.shownSince}),
+              (std::tuple{std::wstring(row.shown), row.warning, 100'000 + row.since})) << row.what;
   }
-  // Feeds alternating warnings every 33 ms from now until before `until`.
-  void warnUntil(std::int64_t until) {
-    for (int i = 0; now < until; ++i, now += 33) smoother.update(i % 2 ? kCloser : kCutOff, true, now, false);
-  }
-  void feed(const std::wstring& text, bool warning = false, bool urgent = false) {
-    smoother.update(text, warning, now, urgent);
-  }
-};
-
-TEST_F(Smoother, ShowsTheFirstTextAtOnceAndKeepsItAtLeast1500Ms) {
-  const std::int64_t start = now;
-  feed(kCloser, true);
-  EXPECT_EQ(smoother.shownText, kCloser);
-  EXPECT_TRUE(smoother.shownWarning);
-  now += 33;
-  feedUntil(start + 1466, kHold);  // stable for far longer than 600 ms, but too soon
-  EXPECT_EQ(smoother.shownText, kCloser);
-  now = start + 1500;
-  feed(kHold);
-  EXPECT_EQ(smoother.shownText, kHold);
-  EXPECT_EQ(smoother.shownSince, start + 1500);
-}
-
-TEST_F(Smoother, NeedsANewTextOrWarningFlagStableFor600Ms) {
-  for (const bool warning : {false, true}) {
-    const std::wstring text = warning ? kPoint : kHold;
-    smoother.reset();
-    feedUntil(now + 2000, kPoint);
-    const std::int64_t changed = now;
-    feedUntil(changed + 599, text, warning);
-    EXPECT_EQ(smoother.shownText, kPoint);
-    EXPECT_FALSE(smoother.shownWarning);
-    now = changed + 600;
-    feed(text, warning);
-    EXPECT_EQ(smoother.shownText, text);
-    EXPECT_EQ(smoother.shownWarning, warning);
-  }
-}
-
-TEST_F(Smoother, ATextThatComesBackRestartsTheWaitForTheNewOne) {
-  feedUntil(now + 2000, kPoint);
-  feed(kHold);
-  now += 33;
-  feed(kPoint);
-  now += 33;
-  const std::int64_t back = now;
-  feedUntil(back + 594, kHold);
-  now = back + 599;
-  feed(kHold);
-  EXPECT_EQ(smoother.shownText, kPoint);
-  now = back + 600;
-  feed(kHold);
-  EXPECT_EQ(smoother.shownText, kHold);
-}
-
-TEST_F(Smoother, ChangingWarningsAreSummedUpOnce600MsOfThemAnd1500MsHavePassed) {
-  const std::int64_t start = now;
-  feed(kPoint);
-  now = start + 300;
-  warnUntil(start + 1500);
-  EXPECT_EQ(smoother.shownText, kPoint) << "1500 ms not yet over";
-  feed(kCloser, true);
-  EXPECT_EQ(smoother.shownText, kKeepHandInView);
-  EXPECT_TRUE(smoother.shownWarning);
-  EXPECT_EQ(smoother.shownSince, now);
-
-  feedUntil(now + 2000, kPoint);
-  warnUntil(now + 600);
-  const std::int64_t broken = now;
-  feed(kHold);  // one non-warning restarts the count
-  now += 33;
-  warnUntil(broken + 600);
-  EXPECT_EQ(smoother.shownText, kPoint);
-}
-
-TEST_F(Smoother, AnUrgentTextAGapOver2400MsOrTimeGoingBackShowTheNewTextAtOnce) {
-  feed(kPoint);
-  now += 100;
-  feed(L"Click", false, true);
-  EXPECT_EQ(smoother.shownText, L"Click");
-  EXPECT_EQ(smoother.shownSince, now);
-  now += 2400;
-  feed(kHold);
-  EXPECT_EQ(smoother.shownText, L"Click") << "2400 ms is not yet a gap";
-  now += 2401;
-  feed(kCloser, true);
-  EXPECT_EQ(smoother.shownText, kCloser);
-  now -= 10;
-  feed(kHold);
-  EXPECT_EQ(smoother.shownText, kHold);
 }
 
 }  // namespace
