@@ -53,7 +53,7 @@ TEST(GuideImages, RenderedSheetsLoadAtCellSizeAndDrawCentredAndBrokenOnesNotAtAl
   }
   // A 200 x 160 white bitmap in a memory context; 182 x 146 drawn from x = 9.
   const HDC dc = CreateCompatibleDC(nullptr);
-  const BITMAPINFO info{{sizeof(BITMAPINFOHEADER), 200, -160, 1, 32, BI_RGB, 0, 0, 0, 0, 0}};
+  const BITMAPINFO info{{sizeof(BITMAPINFOHEADER), 200, -160, 1, 32, BI_RGB, 0, 0, 0, 0, 0}, {}};
   void* bits = nullptr;
   const HGDIOBJ old = SelectObject(dc, CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
   PatBlt(dc, 0, 0, 200, 160, WHITENESS);
@@ -65,9 +65,9 @@ TEST(GuideImages, RenderedSheetsLoadAtCellSizeAndDrawCentredAndBrokenOnesNotAtAl
   DeleteDC(dc);
   // One truncated sheet: every sheet is left unloaded.
   const test::TempDir dir;
-  std::filesystem::copy(assets, dir.path());
-  std::filesystem::resize_file(dir.path() / L"grab-open.png", 1000);
-  EXPECT_FALSE(loadGuideImages(set, dir.path()));
+  std::filesystem::copy(assets, dir / "assets");
+  std::filesystem::resize_file(dir / "assets" / L"grab-open.png", 1000);
+  EXPECT_FALSE(loadGuideImages(set, dir / "assets"));
   EXPECT_TRUE(std::all_of(set.begin(), set.end(), [](const GuideSheet& s) { return s.pixels.empty(); }));
   CoUninitialize();
 }
