@@ -52,7 +52,7 @@ TEST_F(SettingsFile, FilesLoadClampedAndSaveRounded) {
                                      "Gesture4=99\nReachVersion=1\nReachMirror=0\nReachCamera=\\\\?\\usb#vid_1\n");
   EXPECT_EQ(save(broken.settings), kDefaults + "ReachCamera=cam0\r\n") << "without cameras the key stays";
   EXPECT_EQ(std::pair(broken.reachMirror, broken.reachCamera), std::pair(false, std::wstring(L"\\\\?\\usb#vid_1")));
-  const std::string area = "ReachLeft=2150\nReachTop=2125\nReachRight=7850\nReachBottom=6875\nReachPalm=1250\n";
+  const std::string area = "ReachLeft=2150\nReachRight=7850\nReachBottom=6875\nReachPalm=1250\n";  // top 0
   const std::pair<std::string, std::vector<std::string>> rows[] = {
       {"Margin=45\nClickWait=200\nPointerFeel=7\nDistanceMode=2\nCamera=  2 cams\nDisplay=-4",
        {"PointerFeel=2", "Margin=30", "Camera=2", "Display=-4", "ClickWait=700", "DistanceMode=0"}},
@@ -60,11 +60,11 @@ TEST_F(SettingsFile, FilesLoadClampedAndSaveRounded) {
        "DistanceMode=1"}},
       {"Mirror=yes\nPreview=0\nAllDisplays=7\nGestureReference=3\n[Other]\nCamera=4",
        {"Mirror=0", "Preview=1", "Camera=0", "AllDisplays=1", "GestureReference=1", "ReachMirror=0"}},
-      {"ReachVersion=1\nReachAspect=17778\n" + area, {"ReachVersion=1", "ReachLeft=2150", "ReachTop=2125",
+      {"ReachVersion=1\nReachAspect=17778\n" + area, {"ReachVersion=1", "ReachLeft=2150", "ReachTop=0",
        "ReachRight=7850", "ReachBottom=6875", "ReachPalm=1250", "ReachAspect=17778"}},
       {"ReachVersion=1\nReachRight=3450\nReachAspect=5\n" + area, {"ReachVersion=0", "ReachLeft=750", "ReachAspect=0"}},
       {"ReachVersion=2\n" + area, {"ReachVersion=0", "ReachPalm=0"}},
-      {"Scroll=0\nGesture1=5\nGesture5=3", {"Scroll=0", "Gesture1=1", "Gesture5=0"}},
+      {"Scroll=0\nGesture1=5\nGesture5=3\n" + area, {"Scroll=0", "Gesture1=1", "Gesture5=0", "ReachLeft=750"}},
       {"GesturesVersion=1\nGesture1=5\nGesture3=0\nGesture5=3\nGesture8=3",
        {"Gesture1=5", "Gesture2=2", "Gesture3=0", "Gesture4=4", "Gesture5=3", "Gesture8=3"}},
       {"GesturesVersion=1\nGesture2=3\nGesture3=0\nGesture1=5\nGesture8=5",
