@@ -70,7 +70,7 @@ TEST(GuideImages, SheetSizeAndCellPlacement) {
 }
 
 TEST(WideText, DecodesEveryLengthAndReplacesMalformedBytes) {
-  const std::pair<std::string, std::wstring> cases[] = {{"a — é · …", L"a \u2014 \u00e9 \u00b7 \u2026"},
+  const std::pair<std::string, std::wstring> cases[] = {{"a — é · … Ж", L"a \u2014 \u00e9 \u00b7 \u2026 \u0416"},
       // The smallest of each length, either side of the surrogates.
       {"\xC2\x80\xE0\xA0\x80\xED\x9F\xBF\xEE\x80\x80\xF0\x90\x80\x80", L"\u0080\u0800\uD7FF\uE000\U00010000"},
       {"a\xFF" "b\xE2\x80", L"a\uFFFDb\uFFFD"},                               // cut off at the end
