@@ -96,6 +96,7 @@ TEST(PalmDecoding, TheHighestScoringAnchorAboveTheThresholdGivesTheKeypoints) {
                  float score; } rows[] = {
       {{{5, 2}, {700, 3}, {1500, 1}}, 700, 9, 0, {192, 0, 0}, Point{125, 116}, 3},
       {{{1500, 2}}, 1500, 1, 1, {192, 0, 0}, Point{169, 73}, 2},
+      {{{0, 3}}, 0, 0, 0, {192, 0, 0}, Point{4, 4}, 3},
       {{{1200, 3}, {300, 3}}, 300, 1, 0, {192, 0, 0}, Point{53, 52}, 3},  // the first of a tie
       {{{40, 200}, {20, kInf}}, 20, 5, 0, {192, 0, 0}, Point{89, 4}, 80},  // saturated
       {{{700, 3}}, 700, 0, 0, {640, 0, 80}, Point{386.667f, 306.667f}, 3},  // 14.5 / 24 of 640, less the pad

@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-
 #include "control/poses.h"
 #include "tests/support/frames.h"
 #include "tests/support/paths.h"

@@ -3,14 +3,13 @@
 
 #include <gtest/gtest.h>
 
-
 #include "tests/support/paths.h"
 #include "tests/support/temp_dir.h"
 
 namespace vel {
 namespace {
 
-TEST(HostImageFile, PhotosAndTheSmallestPngDecodeToOneOpaqueFrame) {
+TEST(HostImageFile, PhotosAndTheSmallestPngDecodeToOneFrame) {
   const test::TempDir dir;  // one transparent pixel
   test::writeFile(dir / "dot.png", std::string("\x89PNG\r\n\x1a\n\0\0\0\x0dIHDR\0\0\0\x01\0\0\0\x01\x08\x06\0\0\0\x1f\x15\xc4\x89"
                                                "\0\0\0\x0aIDATx\x9c\x63\0\x01\0\0\x05\0\x01\x0d\x0a\x2d\xb4\0\0\0\0IEND\xae\x42\x60\x82", 67));
