@@ -1,140 +1,125 @@
-// Hand regions from palms and landmarks, and landmark outputs mapped back into the frame.
+// Palm detection on hand-made detector outputs, hand regions from palms and landmarks, and landmark
+// outputs mapped back into the frame.
 #include "tracking/hand_landmarks.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
-#include <limits>
 #include <numbers>
-#include <vector>
+
+#include "tracking/palm_detector.h"
 
 namespace vel {
 namespace {
 
 constexpr float kPi = std::numbers::pi_v<float>;
 constexpr float kInf = std::numeric_limits<float>::infinity();
-constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
 
 Point rotated(Point p, float angle) {
   return {p.x * std::cos(angle) - p.y * std::sin(angle), p.x * std::sin(angle) + p.y * std::cos(angle)};
 }
 
-// An upright palm: keypoint 0 at the bottom, keypoint 2 straight above it; bounds 80..120 × 100..200.
-PalmDetection uprightPalm() {
-  return {{Point{100, 200}, {80, 150}, {100, 100}, {120, 150}, {110, 120}, {90, 130}, {100, 160}}, 0.9f};
-}
-
-// An upright hand: wrist at the bottom, middle finger base straight above; bounds 270..330 × 200..400.
-std::array<Point, kLandmarkCount> uprightLandmarks() {
-  std::array<Point, kLandmarkCount> landmarks{};
-  for (std::size_t i = 0; i < landmarks.size(); ++i) {
-    landmarks[i] = {270.0f + static_cast<float>(i % 7) * 10.0f, 400.0f - static_cast<float>(i) * 10.0f};
-  }
-  landmarks[0] = {300, 400};
-  landmarks[9] = {300, 310};
-  return landmarks;
-}
-
-// Rotations are compared as directions, and must lie in [-π, π).
-void expectSameRegion(const HandRegion& got, const HandRegion& expected) {
-  EXPECT_NEAR(got.centre.x, expected.centre.x, 1e-3f);
-  EXPECT_NEAR(got.centre.y, expected.centre.y, 1e-3f);
-  EXPECT_NEAR(got.size, expected.size, 1e-3f);
-  EXPECT_NEAR(std::cos(got.rotation), std::cos(expected.rotation), 1e-5f);
-  EXPECT_NEAR(std::sin(got.rotation), std::sin(expected.rotation), 1e-5f);
-  EXPECT_TRUE(got.rotation >= -kPi && got.rotation < kPi) << got.rotation;
-}
-
-TEST(HandRegions, AnglesAreNormalisedIntoMinusPiToPi) {
-  const std::pair<float, float> rows[] = {{0.0f, 0.0f}, {3.0f, 3.0f}, {kPi, -kPi}, {-kPi, -kPi},
-                                          {1.5f * kPi, -0.5f * kPi}, {-1.5f * kPi, 0.5f * kPi}, {7.0f * kPi + 0.25f, -kPi + 0.25f}};
-  for (const auto& [angle, normalised] : rows) EXPECT_NEAR(normalizeAngle(angle), normalised, 2e-5f) << angle;
-}
-
-TEST(HandRegions, UprightHandsShiftTowardsTheFingersAndTurnWithTheHand) {
-  // Palm: centre (100, 150) moved up by 0.4 × 100, size 3 × 100. Landmarks: centre (300, 300)
-  // moved up by 0.1 × 200, size 1.65 × 200.
-  const HandRegion palmRegion{{100.0f, 110.0f}, 300.0f, 0.0f};
-  const HandRegion handRegion{{300.0f, 280.0f}, 330.0f, 0.0f};
-  expectSameRegion(regionFromPalm(uprightPalm()), palmRegion);
-  expectSameRegion(regionFromLandmarks(uprightLandmarks()), handRegion);
-  // A hand pointing right has rotation π/2; any turn about the origin carries centre and angle along.
-  for (float angle : {kPi / 2.0f, -kPi / 2.0f, 0.3f, 2.5f, -3.0f}) {
-    SCOPED_TRACE(angle);
-    PalmDetection palm = uprightPalm();
+// Upright, a palm's region is its keypoints' bounds (80..120 × 100..200) moved up by 0.4 × 100 and
+// 3 × 100 wide; a hand's (270..330 × 200..400) moved up by 0.1 × 200 and 1.65 × 200 wide. Any turn
+// about the origin carries centre and angle, which lies in [-π, π), along.
+TEST(HandRegions, ShiftTowardsTheFingersAndTurnWithTheHand) {
+  const PalmDetection upright{{Point{100, 200}, {80, 150}, {100, 100}, {120, 150}, {110, 120}, {90, 130}, {100, 160}}};
+  std::array<Point, kLandmarkCount> hand{};
+  for (std::size_t i = 0; i < hand.size(); ++i) hand[i] = {270 + static_cast<float>(i % 7) * 10, 400 - static_cast<float>(i) * 10};
+  hand[0] = {300, 400};  // the wrist below the middle finger's base
+  hand[9] = {300, 310};
+  for (float angle : {0.0f, kPi / 2.0f, -kPi / 2.0f, 0.3f, 2.5f, -3.0f, kPi}) {
+    PalmDetection palm = upright;
     for (Point& p : palm.keypoints) p = rotated(p, angle);
-    expectSameRegion(regionFromPalm(palm), {rotated(palmRegion.centre, angle), palmRegion.size, angle});
-    auto landmarks = uprightLandmarks();
+    auto landmarks = hand;
     for (Point& p : landmarks) p = rotated(p, angle);
-    expectSameRegion(regionFromLandmarks(landmarks), {rotated(handRegion.centre, angle), handRegion.size, angle});
+    for (const auto& [got, centre, size] : {std::tuple{regionFromPalm(palm), Point{100, 110}, 300.0f},
+                                            std::tuple{regionFromLandmarks(landmarks), Point{300, 280}, 330.0f}}) {
+      const Point expected = rotated(centre, angle);
+      EXPECT_NEAR(std::hypot(got.centre.x - expected.x, got.centre.y - expected.y), 0.0f, 1e-3f) << angle;
+      EXPECT_NEAR(got.size, size, 1e-3f) << angle;
+      EXPECT_NEAR(std::abs(std::remainder(got.rotation - angle, 2 * kPi)), 0.0f, 1e-5f) << angle;
+      EXPECT_TRUE(got.rotation >= -kPi && got.rotation < kPi) << got.rotation;
+    }
   }
 }
 
-// Landmark model outputs in input pixels (0..224), built up per test.
-struct RawHandOutputs {
-  std::vector<float> values = std::vector<float>(kLandmarkCount * 3, 112.0f);
-  float presence = 0.95f;
-
-  RawHandOutputs& landmark(int i, float x, float y) {
-    values[static_cast<std::size_t>(i) * 3] = x;
-    values[static_cast<std::size_t>(i) * 3 + 1] = y;
-    return *this;
-  }
-  HandObservation map(const HandRegion& region = {{300.0f, 200.0f}, 224.0f, 0.0f}) const {
-    return observationFromOutputs({values.data(), presence}, region, 640, 480);
-  }
-};
-
-TEST(HandLandmarkMapping, InputPixelsMapThroughTheRegion) {
-  const auto observation = RawHandOutputs().landmark(0, 112, 200).landmark(8, 0, 0).landmark(20, 224, 112).map();
-  ASSERT_TRUE(observation.present);
-  EXPECT_TRUE(observation.landmarksValid);
-  EXPECT_FLOAT_EQ(observation.presence, 0.95f);
-  EXPECT_FLOAT_EQ(observation.landmarks[0].x, 300.0f);
-  EXPECT_FLOAT_EQ(observation.landmarks[0].y, 288.0f);
-  EXPECT_FLOAT_EQ(observation.landmarks[8].x, 188.0f);
-  EXPECT_FLOAT_EQ(observation.landmarks[8].y, 88.0f);
-  EXPECT_FLOAT_EQ(observation.landmarks[5].x, 300.0f);
-  // Turned a quarter to the right, the crop's right edge lies below the centre; scaled by size.
-  const auto turned = RawHandOutputs().landmark(20, 224, 112).map({{300.0f, 200.0f}, 448.0f, kPi / 2.0f});
-  EXPECT_NEAR(turned.landmarks[20].x, 300.0f, 1e-3f);
-  EXPECT_NEAR(turned.landmarks[20].y, 424.0f, 1e-3f);
-}
-
-TEST(HandLandmarkMapping, PresenceBelowPointEightKeepsOnlyTheScore) {
-  RawHandOutputs outputs;
-  outputs.presence = 0.8f;
-  EXPECT_TRUE(outputs.map().present);
-  for (float presence : {0.7999f, kNaN, kInf}) {
-    outputs.presence = presence;
-    const auto low = outputs.map();
-    EXPECT_FALSE(low.present) << presence;
-    EXPECT_FALSE(low.landmarksValid) << presence;
-    EXPECT_EQ(low.landmarks[0].x, 0.0f) << presence;
-  }
-  outputs.presence = 0.7999f;
-  EXPECT_FLOAT_EQ(outputs.map().presence, 0.7999f);
-}
-
-TEST(HandLandmarkMapping, NonFiniteLandmarkGivesAnEmptyObservation) {
-  for (const auto& outputs : {RawHandOutputs().landmark(13, kInf, 10), RawHandOutputs().landmark(2, 5, kNaN)}) {
-    const auto observation = outputs.map();
-    EXPECT_FALSE(observation.present);
-    EXPECT_FALSE(observation.landmarksValid);
-    EXPECT_EQ(observation.presence, 0.0f);
-    EXPECT_EQ(observation.landmarks[0].x, 0.0f);
+// Outputs are input pixels (0..224, 112 everywhere unless set); landmark `index` is checked.
+TEST(HandLandmarkMapping, PixelsPresenceAndTheWrist) {
+  const HandRegion centred{{300, 200}, 224, 0};
+  const struct { std::vector<std::array<float, 3>> set; float presence; HandRegion region; bool valid, present; int index;
+                 Point at; } rows[] = {
+      {{{0, 112, 200}}, 0.95f, centred, true, true, 0, {300, 288}},
+      {{{8, 0, 0}}, 0.8f, centred, true, true, 8, {188, 88}},
+      {{{20, 224, 112}}, 0.95f, {{300, 200}, 448, kPi / 2}, true, true, 20, {300, 424}},  // the right edge turns down
+      {{}, 0.7999f, centred, false, false, 0, {0, 0}},
+      {{}, kInf, centred, false, false, 0, {0, 0}},
+      {{{13, kInf, 10}}, 0.95f, centred, false, false, 0, {0, 0}},
+      {{{2, 5, std::nanf("")}}, 0.95f, centred, false, false, 0, {0, 0}},
+      {{{0, 0, 112}}, 0.95f, {{752, 200}, 224, 0}, true, false, 0, {640, 200}},  // the wrist leaves at x = W
+      {{{0, 0, 112}}, 0.95f, {{751.5f, 200}, 224, 0}, true, true, 0, {639.5f, 200}},
+      {{{0, 0, 112}}, 0.95f, {{112, 200}, 224, 0}, true, true, 0, {0, 200}},
+      {{{0, 112, 0}}, 0.95f, {{300, 111}, 224, 0}, true, false, 0, {300, -1}},
+      {{{0, 112, 224}}, 0.95f, {{300, 368}, 224, 0}, true, false, 0, {300, 480}},
+      {{{0, 112, 224}}, 0.95f, {{300, 367}, 224, 0}, true, true, 0, {300, 479}}};
+  for (const auto& row : rows) {
+    std::vector<float> values(kLandmarkCount * 3, 112.0f);
+    for (const auto& p : row.set) std::copy_n(p.begin() + 1, 2, values.begin() + static_cast<int>(p[0]) * 3);
+    const HandObservation got = observationFromOutputs({values.data(), row.presence}, row.region, 640, 480);
+    SCOPED_TRACE(&row - rows);
+    EXPECT_EQ((std::pair{got.landmarksValid, got.present}), (std::pair{row.valid, row.present}));
+    EXPECT_EQ(got.presence, row.valid || row.set.empty() ? row.presence : 0.0f);
+    EXPECT_NEAR(std::hypot(got.landmarks[row.index].x - row.at.x, got.landmarks[row.index].y - row.at.y), 0.0f, 1e-3f);
   }
 }
 
-TEST(HandLandmarkMapping, WristOutsideTheFrameKeepsLandmarksButIsNotPresent) {
-  // Input x = 0 lands 112 px left of the centre: centre 752 puts the wrist at x = 640 = W.
-  const auto outside = RawHandOutputs().landmark(0, 0, 112).map({{752.0f, 200.0f}, 224.0f, 0.0f});
-  EXPECT_TRUE(outside.landmarksValid);
-  EXPECT_FALSE(outside.present);
-  EXPECT_FLOAT_EQ(outside.landmarks[0].x, 640.0f);
-  EXPECT_TRUE(RawHandOutputs().landmark(0, 0, 112).map({{751.5f, 200.0f}, 224.0f, 0.0f}).present);
-  EXPECT_FALSE(RawHandOutputs().landmark(0, 112, 0).map({{300.0f, 111.0f}, 224.0f, 0.0f}).present);
-  EXPECT_FALSE(RawHandOutputs().landmark(0, 112, 224).map({{300.0f, 368.0f}, 224.0f, 0.0f}).present);
+TEST(PalmLetterbox, FramesAreCentredInABlackSquare) {
+  Frame white = *makeFrame(480, 640, 0, 0);
+  std::fill(white.pixels.begin(), white.pixels.end(), 255);
+  const Letterbox box = letterboxFor(white);
+  EXPECT_EQ((std::array{box.side, box.padX, box.padY}), (std::array{640.0f, 80.0f, 0.0f}));
+  std::vector<float> input(192 * 192 * 3, -1.0f);
+  resample(white, letterboxGrid(box), 192, input.data());
+  for (int ix = 0; ix < 192; ++ix) {  // 80 of 640 columns are 24 of 192, left and right
+    EXPECT_FLOAT_EQ(input[(191 * 192 + ix) * 3], ix >= 24 && ix < 168 ? 1.0f : 0.0f) << ix;
+  }
+}
+
+// Anchors: two per cell of a 24 × 24 grid, then six per cell of a 12 × 12 grid, at the cell
+// centres, row by row. Keypoint k is the anchor plus its offsets, here (k, 2k) + (dx, dy) input
+// pixels, in letterbox pixels; scores count strictly above 0.65 after the logistic function.
+TEST(PalmDecoding, TheHighestScoringAnchorAboveTheThresholdGivesTheKeypoints) {
+  const float atThreshold = std::log(0.65f / 0.35f), justAbove = std::log(0.66f / 0.34f);
+  ASSERT_EQ(1.0f / (1.0f + std::exp(-atThreshold)), 0.65f);
+  const struct { std::vector<std::pair<int, float>> scores; int anchor; float dx, dy; Letterbox box; std::optional<Point> first;
+                 float score; } rows[] = {
+      {{{5, 2}, {700, 3}, {1500, 1}}, 700, 9, 0, {192, 0, 0}, Point{125, 116}, 3},
+      {{{1500, 2}}, 1500, 1, 1, {192, 0, 0}, Point{169, 73}, 2},
+      {{{0, 3}}, 0, 0, 0, {192, 0, 0}, Point{4, 4}, 3},
+      {{{1200, 3}, {300, 3}}, 300, 1, 0, {192, 0, 0}, Point{53, 52}, 3},  // the first of a tie
+      {{{40, 200}, {20, kInf}}, 20, 5, 0, {192, 0, 0}, Point{89, 4}, 80},  // saturated
+      {{{700, 3}}, 700, 0, 0, {640, 0, 80}, Point{386.667f, 306.667f}, 3},  // 14.5 / 24 of 640, less the pad
+      {{{10, atThreshold}, {11, -kInf}, {12, std::nanf("")}}, 0, 0, 0, {192, 0, 0}, std::nullopt, 0},
+      {{{10, justAbove}}, 10, 0, 0, {192, 0, 0}, Point{44, 4}, justAbove}};
+  static const auto anchors = buildAnchors();
+  for (const auto& row : rows) {
+    std::vector<float> scores(kAnchorCount, -10.0f), regressors(kAnchorCount * 18, 0.0f);
+    for (const auto& [anchor, raw] : row.scores) scores[static_cast<std::size_t>(anchor)] = raw;
+    for (int k = 0; k < 7; ++k) {
+      std::tie(regressors[row.anchor * 18 + 4 + 2 * k], regressors[row.anchor * 18 + 5 + 2 * k]) =
+          std::pair(row.dx + static_cast<float>(k), row.dy + 2.0f * static_cast<float>(k));
+    }
+    const auto palm = decodePalm(scores.data(), regressors.data(), anchors, row.box);
+    ASSERT_EQ(palm.has_value(), row.first.has_value()) << &row - rows;
+    if (!palm) continue;
+    EXPECT_FLOAT_EQ(palm->score, 1.0f / (1.0f + std::exp(-row.score))) << &row - rows;
+    for (int k = 0; k < 7; ++k) {
+      const float scale = row.box.side / 192.0f * static_cast<float>(k);
+      EXPECT_NEAR(palm->keypoints[k].x, row.first->x + scale, 1e-3f) << &row - rows;
+      EXPECT_NEAR(palm->keypoints[k].y, row.first->y + 2 * scale, 1e-3f) << &row - rows;
+    }
+  }
 }
 
 }  // namespace

@@ -4,8 +4,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <stdexcept>
-#include <string>
 
 #include "tests/support/paths.h"
 #include "tracking/model_runtime.h"
@@ -19,23 +17,21 @@ bool allFinite(const float* values, std::size_t count) {
 
 TEST(ModelRuntime, RealModelsGiveFiniteOutputsFromTheirOwnInputBuffers) {
   ModelRuntime runtime(test::modelsDir());
-  auto& palm = runtime.palm();
-  auto& hand = runtime.hand();
-  ASSERT_EQ(palm.input.size(), 192u * 192u * 3u);
-  ASSERT_EQ(hand.input.size(), 224u * 224u * 3u);
-  std::fill(palm.input.begin(), palm.input.end(), 0.5f);
-  const OutputValues palmValues = runtime.run(palm);
-  EXPECT_EQ(palm.runs, 1u);
-  EXPECT_TRUE(allFinite(runtime.palmOutputs(palmValues).scores, kAnchorCount));
-  EXPECT_TRUE(allFinite(runtime.palmOutputs(palmValues).regressors, kAnchorCount * 18));
-  // Two different inputs through the same buffer must give different outputs.
-  std::fill(hand.input.begin(), hand.input.end(), 0.0f);
-  const OutputValues handValues = runtime.run(hand);
-  const HandOutputs first = runtime.handOutputs(handValues);
-  EXPECT_TRUE(allFinite(first.landmarks, kLandmarkCount * 3) && std::isfinite(first.presence));
-  const float firstX = first.landmarks[0];
-  for (std::size_t i = 0; i < hand.input.size(); ++i) hand.input[i] = static_cast<float>(i % 7) / 7.0f;
-  EXPECT_NE(runtime.handOutputs(runtime.run(hand)).landmarks[0], firstX);
+  ASSERT_EQ(runtime.palm().input.size(), 192u * 192u * 3u);
+  ASSERT_EQ(runtime.hand().input.size(), 224u * 224u * 3u);
+  std::fill(runtime.palm().input.begin(), runtime.palm().input.end(), 0.5f);
+  const PalmOutputs palm = runtime.palmOutputs(runtime.run(runtime.palm()));
+  EXPECT_TRUE(allFinite(palm.scores, kAnchorCount) && allFinite(palm.regressors, kAnchorCount * 18));
+  float firstX = 0.0f;
+  for (int input = 0; input < 2; ++input) {  // two inputs through the same buffer give two outputs
+    for (std::size_t i = 0; i < runtime.hand().input.size(); ++i) runtime.hand().input[i] = static_cast<float>(input * (i % 7)) / 7;
+    const OutputValues values = runtime.run(runtime.hand());
+    const HandOutputs hand = runtime.handOutputs(values);
+    EXPECT_TRUE(allFinite(hand.landmarks, kLandmarkCount * 3) && std::isfinite(hand.presence));
+    EXPECT_NE(hand.landmarks[0], firstX);
+    firstX = hand.landmarks[0];
+  }
+  EXPECT_EQ((std::array{runtime.palm().runs, runtime.hand().runs}), (std::array<std::uint64_t, 2>{1, 2}));
 }
 
 TEST(ModelRuntime, MissingRuntimeLibraryIsNamedInTheMessage) {
@@ -44,8 +40,7 @@ TEST(ModelRuntime, MissingRuntimeLibraryIsNamedInTheMessage) {
     FAIL() << "loaded a runtime library that does not exist";
   } catch (const std::runtime_error& error) {
     const std::string message = error.what();
-    EXPECT_NE(message.find(ortLibraryName().string()), std::string::npos) << message;
-    EXPECT_NE(message.find("could not be loaded"), std::string::npos) << message;
+    EXPECT_NE(message.find(ortLibraryName().string() + " could not be loaded"), std::string::npos) << message;
   }
 }
 

@@ -2,13 +2,14 @@
 // them. Header-only: used by the host and Windows tests and by velmora-bench.
 #pragma once
 
+#include <algorithm>
 #include <array>
-#include <cctype>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <limits>
+#include <sstream>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -19,28 +20,20 @@ namespace vel::test {
 
 using Landmarks = std::array<Point, kLandmarkCount>;
 
-// Reads the "hands" array of hands.keypoints.json: per hand 21 [x, y] pairs.
+// Reads the "hands" array of hands.keypoints.json: per hand 21 [x, y] pairs, then another key.
 inline std::vector<Landmarks> loadReferenceHands(const std::filesystem::path& file) {
   std::ifstream in(file, std::ios::binary);
-  const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-  std::size_t at = text.find('[', text.find("\"hands\""));
-  std::vector<float> numbers;
-  for (int depth = 0; at < text.size() && !(text[at] == ']' && --depth == 0); ++at) {
-    if (text[at] == '[') ++depth;
-    if (text[at] == '-' || std::isdigit(static_cast<unsigned char>(text[at]))) {
-      std::size_t used = 0;
-      numbers.push_back(std::stof(text.substr(at), &used));
-      at += used - 1;
-    }
-  }
+  std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  const std::size_t from = std::min(text.find("\"hands\""), text.size() - 7) + 7;
+  text = text.substr(from, text.find('"', from) - from);
+  std::replace_if(text.begin(), text.end(), [](char c) { return c == '[' || c == ']' || c == ',' || c == ':'; }, ' ');
+  std::istringstream numbers(text);
+  std::vector<float> values;
+  for (float value = 0; numbers >> value;) values.push_back(value);
   const std::size_t perHand = kLandmarkCount * 2;
-  if (numbers.empty() || numbers.size() % perHand != 0) {
-    throw std::runtime_error("no reference hands in " + file.string());
-  }
-  std::vector<Landmarks> hands(numbers.size() / perHand);
-  for (std::size_t i = 0; i < numbers.size() / 2; ++i) {
-    hands[i / kLandmarkCount][i % kLandmarkCount] = {numbers[2 * i], numbers[2 * i + 1]};
-  }
+  if (values.empty() || values.size() % perHand != 0) throw std::runtime_error("no reference hands in " + file.string());
+  std::vector<Landmarks> hands(values.size() / perHand);
+  for (std::size_t i = 0; i < values.size(); i += 2) hands[i / perHand][i % perHand / 2] = {values[i], values[i + 1]};
   return hands;
 }
 
