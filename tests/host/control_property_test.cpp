@@ -34,13 +34,6 @@ std::pair<bool, bool> sequence(std::uint32_t seed) {
     }
     now = end;
   };
-  const auto frame = [&](const HandObservation& observation) {
-    const std::uint64_t generation = gate.readGeneration();
-    if (generation != std::exchange(engineGeneration, generation)) driver.state = GestureState{};
-    const std::int64_t late = chance(5) ? below(300) : 0;
-    gate.apply(driver.at(std::max(now - late, driver.state.lastUpdate + 1), observation), generation);
-  };
-
   if (chance(80)) gate.setEnabled(true);
   for (auto events = 20 + below(120); events > 0; --events) {
     const auto roll = below(100);
@@ -59,13 +52,18 @@ std::pair<bool, bool> sequence(std::uint32_t seed) {
       for (auto n = 1 + below(30); n > 0; --n) {
         centre.x = std::clamp(centre.x + static_cast<float>(below(21) - 10), 150.0f, 490.0f);
         centre.y = std::clamp(centre.y + static_cast<float>(below(21) - 10), 200.0f, 380.0f);
-        frame(pose < 0 ? HandObservation{} : test::handAt(pose, centre, chance(3) ? 0.5f : 0.95f));
+        const auto hand = pose < 0 ? HandObservation{} : test::handAt(pose, centre, chance(3) ? 0.5f : 0.95f);
+        const std::uint64_t generation = gate.readGeneration();
+        if (generation != std::exchange(engineGeneration, generation)) driver.state = GestureState{};
+        const std::int64_t late = chance(5) ? below(300) : 0;
+        gate.apply(driver.at(std::max(now - late, driver.state.lastUpdate + 1), hand), generation);
         advance(chance(90) ? 33 : below(120));
       }
     }
   }
   advance(320);
-  return {sink.leftDown || sink.rightDown, std::ranges::count(sink.performed, ActionKind::LeftDown, &ActionRecord::kind) > 0};
+  const bool pressed = std::ranges::count(sink.performed, ActionKind::LeftDown, &ActionRecord::kind) > 0;
+  return {sink.leftDown || sink.rightDown, pressed};
 }
 
 TEST(ControlProperty, NoButtonStaysDownAfterInputStops) {

@@ -1,5 +1,5 @@
-// Pose classification, the finger test behind it and the hand usability check, on synthetic hands
-// turned, mirrored and scaled, with each threshold approached from both sides.
+// Pose classification and the hand usability check on synthetic hands turned, mirrored and scaled,
+// with each threshold approached from both sides.
 #include "control/poses.h"
 
 #include <gtest/gtest.h>
@@ -33,10 +33,9 @@ TEST(Poses, EveryPoseWhateverTheTurnSideOrSizeAndTheThumbAtItsBorders) {
       const Point base = hand.local(1), index = hand.local(8);
       Point tip{-row.thumb, -1.0f};  // the middle finger's base is at (0, -1)
       if (row.shape == kPoseOneFinger) tip = {index.x + row.thumb * 0.6f, index.y + row.thumb * 0.8f};
-      const Point middle = row.straight ? Point{base.x + 0.4f * (tip.x - base.x), base.y + 0.4f * (tip.y - base.y)}
-                                        : Point{base.x, tip.y};
-      if (row.thumb > 0) hand.set(2, middle).set(3, {(middle.x + tip.x) / 2, (middle.y + tip.y) / 2});
-      if (row.thumb > 0) hand.set(4, tip);
+      const Point mid = row.straight ? Point{0.6f * base.x + 0.4f * tip.x, 0.6f * base.y + 0.4f * tip.y}
+                                     : Point{base.x, tip.y};
+      if (row.thumb > 0) hand.set(2, mid).set(3, {(mid.x + tip.x) / 2, (mid.y + tip.y) / 2}).set(4, tip);
       EXPECT_EQ(classifyPose(hand.build()), row.pose) << row.shape << " " << row.thumb << " " << turn;
     }
   }
@@ -50,9 +49,8 @@ TEST(Poses, AHandMustBeBigEnoughSmallEnoughAndInsideTheFrame) {
   HandLandmarks broken = open(90, {320, 240});
   broken[13].y = std::numeric_limits<float>::infinity();
   using enum HandCheck;
-  // 640 × 480: 0.035 × 480 = 16.8 is below the floor of 24 pixels; 1920 × 1080: 37.8 pixels. An open
-  // hand is 2.06 palms long and 1.74 wide: 0.963 of the frame's height, then of its width. The index
-  // tip just inside, then just outside the 0.5 % border at each edge.
+  // The palm at least 24 pixels or 0.035 of the shorter side; an open hand (2.06 × 1.74 palms) at most
+  // 0.96 of the frame; the index tip just inside, then just outside the 0.5 % border at each edge.
   const struct { HandLandmarks hand; int width, height; HandCheck check; } rows[] = {
       {open(23.5f, {320, 240}), 640, 480, TooFar}, {open(24.0f, {320, 240}), 640, 480, Usable},
       {open(37.0f, {960, 540}), 1920, 1080, TooFar}, {open(38.5f, {960, 540}), 1920, 1080, Usable},
@@ -62,8 +60,9 @@ TEST(Poses, AHandMustBeBigEnoughSmallEnoughAndInsideTheFrame) {
       {tip({320, 0.994f * 480}, 180), 640, 480, Usable}, {tip({320, 0.996f * 480}, 180), 640, 480, CutOff},
       {tip({0.994f * 640, 240}, 90), 640, 480, Usable}, {tip({0.996f * 640, 240}, 90), 640, 480, CutOff},
       {tip({0.006f * 640, 240}, -90), 640, 480, Usable}, {tip({0.004f * 640, 240}, -90), 640, 480, CutOff},
-      {broken, 640, 480, NoHand}, {open(90, {320, 240}), 640, 1, NoHand}, {open(90, {320, 1}), 640, 2, TooClose}};
-  for (const auto& row : rows) EXPECT_EQ(checkHand(row.hand, row.width, row.height), row.check) << &row - rows;
+      {broken, 640, 480, NoHand}, {open(90, {320, 240}), 640, 1, NoHand},
+      {open(90, {320, 1}), 640, 2, TooClose}};
+  for (const auto& r : rows) EXPECT_EQ(checkHand(r.hand, r.width, r.height), r.check) << &r - rows;
 }
 
 }  // namespace

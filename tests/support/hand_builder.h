@@ -10,7 +10,6 @@
 
 #include "control/gesture_engine.h"
 #include "control/poses.h"
-#include "tracking/hand_observation.h"
 
 namespace vel::test {
 
@@ -83,13 +82,11 @@ class HandBuilder {
   Point anchor_{320.0f, 280.0f};
 };
 
-// On a 640 × 480 camera unless told.
 struct GestureDriver {
   Settings settings;  // the defaults of a missing settings.ini
   GestureState state{};
   std::int64_t now = 100'000;  // a time of 0 means "none" inside the engine
-  int width = 640;
-  int height = 480;
+  int width = 640, height = 480;
 
   ControlOutput at(std::int64_t timeMs, const HandObservation& observation) {
     ControlOutput output;
