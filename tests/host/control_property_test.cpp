@@ -52,7 +52,8 @@ std::pair<bool, bool> sequence(std::uint32_t seed) {
       for (auto n = 1 + below(30); n > 0; --n) {
         centre.x = std::clamp(centre.x + static_cast<float>(below(21) - 10), 150.0f, 490.0f);
         centre.y = std::clamp(centre.y + static_cast<float>(below(21) - 10), 200.0f, 380.0f);
-        const auto hand = pose < 0 ? HandObservation{} : test::handAt(pose, centre, chance(3) ? 0.5f : 0.95f);
+        HandObservation hand;
+        if (pose >= 0) hand = test::HandBuilder::pose(pose).palm(60).at(centre).observation(chance(3) ? 0.5f : 0.95f);
         const std::uint64_t generation = gate.readGeneration();
         if (generation != std::exchange(engineGeneration, generation)) driver.state = GestureState{};
         const std::int64_t late = chance(5) ? below(300) : 0;

@@ -14,9 +14,6 @@
 namespace vel {
 namespace {
 
-using test::GestureDriver;
-
-constexpr Point kCentre{320.0f, 300.0f};
 const wchar_t* const kToStart = L"Point with your index finger to start";
 const wchar_t* const kHoldClick = L"Hold still · Click";
 const wchar_t* const kClickDone = L"Click done — move to continue";
@@ -24,9 +21,10 @@ const wchar_t* const kSteady = L"Keep your pose steady";
 const wchar_t* const kPointFirst = L"Point at an item before making the grab pose";
 const wchar_t* const kDragging = L"Holding — open your whole hand to drop";
 
-// `pose` (-1: no hand) with its palm (dx, dy) camera pixels from kCentre.
+// `pose` (-1: no hand) with its palm (dx, dy) camera pixels from (320, 300).
 HandObservation hand(int pose, float dx = 0.0f, float dy = 0.0f) {
-  return pose < 0 ? HandObservation{} : test::handAt(pose, {kCentre.x + dx, kCentre.y + dy});
+  if (pose < 0) return {};
+  return test::HandBuilder::pose(pose).palm(60).at({320 + dx, 300 + dy}).observation();
 }
 
 // The actions as the replay tool prints them, but Move without its place ("Move Wheel:120").
@@ -72,17 +70,17 @@ struct GestureEngine : ::testing::Test {
   }
   void grab() {
     engage();
-    play({{100, 1, "Stay"}, {20, 4, "", L"Keep this pose to grab"}, {349, 4, ""},
-          {1, 4, "Stay LeftDown", L"Holding — move, then open your hand"}});
+    play({{100, 1, "Stay"}, {20, 4, "", L"Keep this pose to grab"}});
+    EXPECT_NEAR(play({{175, 4, ""}}).progress, 0.5f, 1e-4f);
+    play({{174, 4, ""}, {1, 4, "Stay LeftDown", L"Holding — move, then open your hand"}});
   }
 
-  GestureDriver driver{.settings = {.pointerSmoothing = 1.0f, .Margin = 0.2f, .DistanceMode = 1}};
+  test::GestureDriver driver{.settings = {.pointerSmoothing = 1.0f, .Margin = 0.2f, .DistanceMode = 1}};
   Point pointer, firedAt;
 };
 
-// The hold fires 160 ms plus the click wait (700 to 1500) after it began. After a fire the aim stays
-// on the spot until the hand clearly moves away: beyond twice the hold radius at once, beyond the
-// post-click radius after 140 ms; or until 300 ms pass without a hold.
+// A hold fires 160 ms plus the click wait (700..1500) in. The lock after it ends beyond twice the hold
+// radius at once, beyond the post-click radius after 140 ms, or after 300 ms without a hold.
 TEST_F(GestureEngine, AfterAFireTheAimStaysLockedOnTheSpot) {
   driver.settings.ClickWait = 300;  // at least 700
   engage();
@@ -92,10 +90,12 @@ TEST_F(GestureEngine, AfterAFireTheAimStaysLockedOnTheSpot) {
         {1, 1, "Move", kHoldClick, 20}, {20, 1, "Move", kHoldClick}, {859, 1, "Stay"}, {1, 1, "Stay LeftClick"},
         {20, 1, "Stay", kClickDone, 20}, {300, 0, "", L"Pose not assigned — open your hand to rest"},
         {20, 1, "Stay", kHoldClick}, {859, 1, "Stay"}, {1, 1, "Stay LeftClick"}});
+  driver.settings.pointerSmoothing = 0.18f;  // steady: a 20 ms step closes 0.003534 of a 0.01956 gap
+  engage();
+  EXPECT_NEAR(driver.after(20, hand(1, 10)).pointer.x - pointer.x, -0.0035344f, 1e-6f);
 }
 
-// Once the aim locks, a stray within twice the hold radius pauses the hold and one beyond it
-// restarts the hold where the hand went. A rest starts it over.
+// Once the aim locks, a stray within twice the hold radius pauses the hold; one beyond restarts it there.
 TEST_F(GestureEngine, AStrayPausesOrRestartsTheHoldAndARestStartsItOver) {
   driver.settings.ClickWait = 5000;  // at most 1500
   engage();
@@ -137,9 +137,8 @@ TEST_F(GestureEngine, TwoFingersMovedFirstScroll) {
         {20, 2, "Wheel:120", scrolling, 0, -200}});
 }
 
-// The item follows the palm (mirrored: 0.1 of the area right and down moves it 0.1 left and down),
-// never off the desktop (260 pixels left would be 0.51 right). Opening the hand drops, another pose
-// releases; neither grabs again before pointing again, nor does a fist 700 ms after the last aim.
+// The item follows the palm (mirrored: 0.1 of the area right is 0.1 left), never off the desktop. An open
+// hand drops, another pose releases; no grab again before pointing, nor 700 ms after the last aim.
 TEST_F(GestureEngine, GrabDragAndDrop) {
   grab();
   const Point aimed = pointer;
@@ -162,18 +161,20 @@ TEST_F(GestureEngine, GrabDragAndDrop) {
 
 // Every way of losing the hand during a drag sends LeftUp at once; a 250 ms gap is still a drag.
 TEST_F(GestureEngine, LosingTheHandDuringADragReleases) {
-  HandObservation cut = hand(4), broken = cut, noScore = cut;
+  HandObservation cut = hand(4), broken = cut, noScore = cut, low = cut, enough = cut;
   for (Point& p : cut.landmarks) p.x += 300.0f;
   broken.landmarks[8].x = std::nanf("");
   noScore.presence = std::nanf("");
+  low.presence = 0.79f;
+  enough.presence = 0.8f;
   const wchar_t* const none = L"Show one hand to the camera";
   const struct { int gap; HandObservation hand; const wchar_t* status; bool landmarks, present, guidance; }
       cases[] = {{20, HandObservation{}, none, false, false, true}, {20, noScore, none, false, false, true},
                  {20, cut, L"Keep your whole hand in view", true, false, true},  // still drawn
-                 {20, test::handAt(4, kCentre, 0.79f), none, false, false, false},
+                 {20, low, none, false, false, false},
                  {20, broken, none, false, false, true}, {251, hand(4), kPointFirst, true, true, false},
                  {-5, hand(4), kPointFirst, true, true, false}, {250, hand(4), kDragging, true, true, false},
-                 {20, test::handAt(4, kCentre, 0.8f), kDragging, true, true, false}};
+                 {20, enough, kDragging, true, true, false}};
   for (const auto& c : cases) {
     SCOPED_TRACE(&c - cases);
     grab();

@@ -81,6 +81,12 @@ TEST_F(Adjustment, AnythingButAStillPointingHandRestartsThePause) {
   EXPECT_EQ(driver.at(moved + 900, hand({0.21f, 0.48f})).adjustment.step, kAdjustmentRight);
   EXPECT_FALSE(driver.at(start + 90'000, hand(kRest)).adjustment.failed);
   EXPECT_EQ(driver.at(start + 90'001, hand(kRest)).status, kAdjustmentTimedOut);
+  // A 25-pixel palm on a 2000-pixel-tall image is 0.0125 of it, below the 0.015 a reach needs.
+  driver = {.settings = {.Mirror = false, .adjustmentId = 8}, .width = 640, .height = 2000};
+  for (const Point p : {kRest, kLeft, Point{0.8f, 0.45f}, Point{0.5f, 0.2f}, Point{0.5f, 0.7f}}) {
+    driver.keep(test::HandBuilder::pose(1).palm(25).tipAt({p.x * 639, p.y * 1999}).observation(), 1700, 33);
+  }
+  EXPECT_EQ(driver.state.adjustment.message, kAdjustmentTooSmall);
 }
 
 }  // namespace

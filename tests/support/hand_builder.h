@@ -105,9 +105,4 @@ struct GestureDriver {
   }
 };
 
-// A tracked hand in `pose` with its palm centre on `centre` (frame pixels), palm 60 pixels.
-inline HandObservation handAt(int pose, Point centre, float presence = 0.95f) {
-  return HandBuilder::pose(pose).palm(60.0f).at(centre).observation(presence);
-}
-
 }  // namespace vel::test
