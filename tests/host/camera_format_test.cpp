@@ -42,6 +42,7 @@ TEST(CameraFormatChoice, BaselineDetailAndTheCameraSetting) {
       {"31.5 fps no detail", {{640, 480, 30}, {960, 720, 31.5}}, true, 0, 0},
       {"640 rows are enough for detail", {{640, 480, 30}, {853, 640, 30}}, true, 0, 1},
       {"960 rows are the most for detail", {{640, 480, 30}, {1280, 960, 30}}, true, 0, 1},
+      {"1281 columns are too many", {{640, 480, 30}, {1281, 960, 30}}, true, 0, 0},
       {"detail closest to 960 x 720", {{640, 480, 30}, {960, 719, 30}, {960, 721, 30}}, true, 0, 1},
       {"cost 280 beats 300", {{640, 480, 15}, {800, 600, 30}}, false, 1, 1},
       {"first of equal costs", {{700, 480, 30}, {580, 480, 30}}, false, 0, 0},

@@ -6,10 +6,12 @@
 
 #include <cmath>
 #include <functional>
+#include <sstream>
 #include <string>
 #include <tuple>
 
 #include "control/poses.h"
+#include "ui/practice_scene.h"
 
 namespace vel {
 namespace {
@@ -209,6 +211,65 @@ TEST(GestureAssignments, ElementZeroBelongsToNoActionAndARestingPoseToNone) {
   gestures[kActionClick] = 0;
   gestures[0] = kPoseOneFinger;
   EXPECT_FALSE(gesturesValid(gestures));
+}
+
+// The preview's practice drawing, as circles "x,y rRadius", "live" when animated, then the mark.
+std::string describeScene(const PracticeScene& scene) {
+  std::ostringstream out;
+  for (int i = 0; i < scene.circleCount; ++i) {
+    const SceneCircle& c = scene.circles[static_cast<std::size_t>(i)];
+    out << c.centre.x << ',' << c.centre.y << " r" << c.radius << (c.animated ? " live" : "");
+    if (c.drawing.completed) out << " done t" << c.drawing.t;
+    out << "; ";
+  }
+  if (scene.mark) out << (std::wstring(scene.mark) == L"Drop" ? "Drop " : "dot ") << scene.markHeight << ' ';
+  out << "hold " << scene.hold.progress << (scene.hold.completed ? " done" : "");
+  return out.str();
+}
+
+TEST(PracticeScene, TargetFollowerMarkAndHitCompletion) {
+  const std::int64_t now = 10'000;
+  const PreviewRect preview{10, 20, 201, 101, 640, 480};
+  // A 200 × 100 pixel area: radius 13, target 0 at (110, 55), target 1 at (80, 68).
+  const ReachRect whole{0, 0, 1, 1}, corner{0.5f, 0.5f, 1, 1};
+  const struct {
+    const char* name;
+    ReachRect area;
+    std::function<void(PracticeState&)> change;
+    std::string expected;
+  } rows[] = {
+      {"on target", whole, {}, "110,55 r13 live; dot 13 hold 0.4"},
+      {"off target", whole, [](PracticeState& s) { s.pointer = {0.1f, 0.9f}; },
+       "110,55 r13; 30,110 r9 live; dot 13 hold 0.4"},
+      {"grabbed", whole, [](PracticeState& s) { s.grabbed = true, s.pointer = {0.1f, 0.9f}; },
+       "110,55 r13; 30,110 r9 live; Drop 14 hold 0.4"},
+      {"no pointer", whole, [](PracticeState& s) { s.pointerValid = false; }, "110,55 r13; dot 13 hold 0.4"},
+      {"rest step", whole, [](PracticeState& s) { s.stepIndex = 1, s.restProgress = 1; },
+       "110,55 r13 live; 110,55 r9; hold 1 done"},
+      {"success pause", whole, [now](PracticeState& s) { s.successPauseUntil = now + 1; }, "110,55 r9 live; hold 0.4"},
+      {"hit shown", whole, [now](PracticeState& s) { s.result = PracticeResult::Hit, s.resultTime = now - 350,
+                                                     s.resultShownUntil = now + 1; },
+       "80,68 r13 done t0.5; 110,55 r13 live; dot 13 hold 0.4"},
+      {"hit completed", whole, [now](PracticeState& s) { s.result = PracticeResult::Hit, s.resultTime = now - 900,
+                                                         s.resultShownUntil = now + 1; },
+       "80,68 r13 done t1; 110,55 r13 live; dot 13 hold 0.4"},
+      {"hit no longer shown", whole, [now](PracticeState& s) { s.result = PracticeResult::Hit,
+                                                               s.resultShownUntil = now; },
+       "110,55 r13 live; dot 13 hold 0.4"},
+      // 100 × 50 pixels from the preview's centre: radius 6, target 0 at (160, 88).
+      {"smaller area", corner, {}, "160,88 r6 live; dot 6 hold 0.4"},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    PracticeState state;
+    state.active = state.hasSteps = state.pointerValid = true;
+    state.stepCount = 1;
+    state.previousTarget = 1;
+    state.pointer = kPracticeTargets[0];
+    state.output.progress = 0.4f;
+    if (row.change) row.change(state);
+    EXPECT_EQ(describeScene(practiceScene(state, preview, row.area, now)), row.expected);
+  }
 }
 
 }  // namespace
