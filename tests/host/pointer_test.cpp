@@ -61,7 +61,11 @@ TEST(Pointer, ReachDistanceMappingAndFilterRules) {
   const std::string threeQuarters = text({0.18125f, 0.18125f, 0.81875f, 0.81875f});
   const Point tiny = mapFingertip({1, 1}, 3, 2, false, kDefault);
   const Point broken = mapFingertip({kNan, 1}, 640, 3, true, kDefault);
+  PointerFilter fresh;
+  filterPointer(fresh, {0.3f, 0.7f}, 0.5f, 0.033f);  // at rest there: the next step is smoothed
+  const Point first = filterPointer(fresh, {0.31f, 0.7f}, 0.5f, 0.033f);
   const struct { const char* what; std::string actual, expected; } rows[] = {
+      {"a fresh filter starts on the point", text({first.x, first.y}), text({0.305268f, 0.7f})},
       {"margin", reach(640, 480, 0.055f, false), text({0.0275f, 0.0275f, 0.9725f, 0.9725f, 0.17f})},
       {"margin at most 0.3", reach(640, 480, 0.5f, false), text({0.15f, 0.15f, 0.85f, 0.85f, 0.17f})},
       {"stored, within 0.02 of its shape", reach(1352, 1000, 0.15f), text({0.2f, 0.25f, 0.8f, 0.7f, 0.15f})},
