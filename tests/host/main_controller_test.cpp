@@ -112,7 +112,8 @@ TEST(MainController, StartRequestWaitsForAFreshFrameAndAReadyTrackerWithinItsLim
     SCOPED_TRACE(c.name);
     Rig rig;
     rig.click(kIdStart);
-    EXPECT_EQ(std::tuple(rig.app.camera->running(), rig.control(kIdStart).text), std::tuple(true, L"Stop control"));
+    EXPECT_EQ(std::tuple(rig.app.camera->running(), rig.control(kIdStart).text, rig.control(kIdPractice).enabled),
+              std::tuple(true, L"Stop control", false));
     const std::int64_t now = kT0 + c.elapsed;
     if (c.frameAge < 1'000'000) rig.frame(now, c.frameAge);
     rig.app.flags.trackerReady = c.trackerReady;
