@@ -55,5 +55,20 @@ TEST(StatusText, StatusLineRulesApplyInOrder) {
   for (const auto& [tracking, change, line] : cases) EXPECT_EQ(statusLineText(facts(tracking, change)), line);
 }
 
+TEST(StatusText, StatusPillOutsideAndInPractice) {
+  const std::tuple<bool, Change, std::wstring> cases[] = {
+      {false, [](PaintFacts&) {}, L"Camera off"},
+      {true, [](PaintFacts&) {}, L"Camera on · Control paused"},
+      {true, [](PaintFacts& f) { f.startPending = true; }, L"●  Starting…"},
+      {true, [](PaintFacts& f) { f.gateEnabled = f.startPending = true; }, L"●  Control on"},
+      {true, practising, L"Practice 1/2 · Click"},
+      {true, [](PaintFacts& f) { practising(f), f.practice.stepIndex = 2; }, L"Practice 3/2 · Rest"},
+      {true, [](PaintFacts& f) { practising(f), f.practice.complete = true; }, L"Practice complete"},
+      {true, [](PaintFacts& f) { practising(f), f.practice.hasSteps = false, f.practice.handHits = 4; },
+       L"Practice · 4 hand hits"},
+  };
+  for (const auto& [tracking, change, pill] : cases) EXPECT_EQ(statusPillText(facts(tracking, change)), pill);
+}
+
 }  // namespace
 }  // namespace vel
