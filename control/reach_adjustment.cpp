@@ -54,7 +54,6 @@ bool completeStep(ReachAdjustment& a) {
     case kAdjustmentRest:
       a.rest = average;
       a.refPalm = a.palmSum / n;
-      a.measured = {average.x, average.y, average.x, average.y};
       return false;
     case kAdjustmentLeft:
       a.measured.left = average.x;
