@@ -188,7 +188,7 @@ TEST_F(Practice, DropsAndLosingTheHand) {
   EXPECT_EQ(prompt(), L"Released outside the target. Point at the large circle to try again.");
   frame(kOffTarget, {ActionKind::LeftDown}, kPoseClosedFist);
   EXPECT_EQ(prompt(), L"Released outside the target. Point at the large circle to try again.");
-  EXPECT_EQ(engine.practicePrompt(state().resultShownUntil),
+  EXPECT_EQ(std::wstring(engine.practicePrompt(state().resultShownUntil)),
             L"Aim first. Hold this pose to grab; move it, then open your hand to drop.");
   for (const auto& [gap, guidance, kept] : {std::tuple{250 - 33, false, true}, {251 - 33, false, false},
                                              {-33, false, false}, {0, true, false}}) {
