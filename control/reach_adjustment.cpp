@@ -21,11 +21,9 @@ constexpr float kFartherLimit = 0.72f;
 // The pauses mark where the hand reached; the area keeps a little inside them.
 constexpr float kEdgeShrink = 0.025f;
 
+// The next sample starts the pause's sums afresh.
 void restartPause(ReachAdjustment& a) {
   a.stillSince = 0;
-  a.sum = {};
-  a.palmSum = 0.0f;
-  a.count = 0;
   a.progress = 0.0f;
 }
 
