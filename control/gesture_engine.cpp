@@ -431,7 +431,7 @@ void stepGestureEngine(GestureState& state, ControlOutput& output, const HandObs
     if (check != HandCheck::NoHand) output.landmarks = observation.landmarks;
     return lose();
   }
-  if (!observation.present || width <= 0 || height <= 0 || observation.presence < kMinPresence) return lose();
+  if (!observation.present || observation.presence < kMinPresence) return lose();  // sizes under 2 are NoHand
 
   if (state.lastUpdate != 0 && (t - state.lastUpdate > kFrameGapMs || t <= state.lastUpdate)) {
     step.release();
@@ -447,7 +447,7 @@ void stepGestureEngine(GestureState& state, ControlOutput& output, const HandObs
   if (settings.DistanceMode == 0) {
     const bool permitted = output.pose == kPoseOpenHand || (output.pose == kPoseOneFinger && !state.engaged);
     output.reachRect = adaptReachToDistance(state.distance, output.reachRect,
-                                            palmSize(hand) / static_cast<float>(std::max(height, 1)),
+                                            palmSize(hand) / static_cast<float>(height),
                                             referencePalm(settings), permitted, t);
   }
   const Point raw = mapFingertip(hand[8], width, height, settings.Mirror, output.reachRect);
