@@ -43,7 +43,7 @@ TEST(CameraFormatChoice, BaselineDetailAndTheCameraSetting) {
       {"640 rows are enough for detail", {{640, 480, 30}, {853, 640, 30}}, true, 0, 1},
       {"960 rows are the most for detail", {{640, 480, 30}, {1280, 960, 30}}, true, 0, 1},
       {"1281 columns are too many", {{640, 480, 30}, {1281, 960, 30}}, true, 0, 0},
-      {"detail closest to 960 x 720", {{640, 480, 30}, {960, 719, 30}, {960, 721, 30}}, true, 0, 1},
+      {"detail closest to 960 x 720", {{640, 480, 30}, {960, 729, 30}, {952, 720, 30}, {960, 710, 30}}, true, 0, 2},
       {"cost 280 beats 300", {{640, 480, 15}, {800, 600, 30}}, false, 1, 1},
       {"first of equal costs", {{700, 480, 30}, {580, 480, 30}}, false, 0, 0},
       {"a frame per second costs 20 pixels", {{640, 480, 29}, {660, 480, 30}}, false, 0, 0},

@@ -10,9 +10,9 @@
 namespace vel {
 namespace {
 
-// Primary 1920 x 1080 at 0,0 and a 2560 x 1440 monitor to its left, primary enumerated first.
+// Primary 1920 x 1080 at 0,0 and a 2560 x 1440 monitor to its left and higher, primary enumerated first.
 const DisplayList kTwoMonitors{{{0, 0, 1920, 1080}, displayName(0, {0, 0, 1920, 1080}, true)},
-                               {{-2560, 0, 0, 1440}, displayName(1, {-2560, 0, 0, 1440}, false)}};
+                               {{-2560, -360, 0, 1080}, displayName(1, {-2560, -360, 0, 1080}, false)}};
 
 TEST(Display, ChoiceItemsClampingAndTargetGeometry) {
   EXPECT_EQ(displayChoiceItems(kTwoMonitors),
@@ -31,14 +31,14 @@ TEST(Display, ChoiceItemsClampingAndTargetGeometry) {
   InputGate gate{sink, [] { return std::uint64_t{100000}; }};
   Settings settings;
   pickDisplayItem(settings, 2, 2);  // all displays
-  applyDisplaySelection(settings, kTwoMonitors, {-2560, 0, 4480, 1440}, 144, gate);
-  EXPECT_EQ(sink.target, (DesktopRect{-2560, 0, 1920, 1440}));
+  applyDisplaySelection(settings, kTwoMonitors, {-2560, -360, 4480, 1440}, 144, gate);
+  EXPECT_EQ(sink.target, (DesktopRect{-2560, -360, 1920, 1080}));
   EXPECT_EQ((std::array{settings.targetWidth, settings.targetHeight}), (std::array{4480, 1440}));
   EXPECT_FLOAT_EQ(settings.dpiScale, 1.5f);
-  EXPECT_EQ(settings.displayRectInTarget, (std::array{2560, 0, 4480, 1080}));
+  EXPECT_EQ(settings.displayRectInTarget, (std::array{2560, 360, 4480, 1440}));
   pickDisplayItem(settings, 1, 2);  // a monitor after all displays
-  applyDisplaySelection(settings, kTwoMonitors, {-2560, 0, 4480, 1440}, 96, gate);
-  EXPECT_EQ(sink.target, (DesktopRect{-2560, 0, 0, 1440}));
+  applyDisplaySelection(settings, kTwoMonitors, {-2560, -360, 4480, 1440}, 96, gate);
+  EXPECT_EQ(sink.target, (DesktopRect{-2560, -360, 0, 1080}));
   EXPECT_EQ(settings.displayRectInTarget, (std::array{0, 0, 2560, 1440}));
   applyDisplaySelection(settings, {}, {-5, 7, 1024, 768}, 96, gate);  // no monitors: the virtual screen
   EXPECT_EQ(sink.target, (DesktopRect{-5, 7, 1019, 775}));

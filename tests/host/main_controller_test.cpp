@@ -55,12 +55,8 @@ struct Rig {
 
 TEST(MainController, CreationChoosesListsSnapsTheClickWaitAndKeepsOnlyAMatchingCalibration) {
   struct Case {
-    int cameras, displays, storedCamera, storedDisplay, allDisplays;
-    const wchar_t* reachCamera;
-    bool reachMirror;
-    int clickWait;
-    std::vector<std::wstring> cameraItems;
-    int camera, display, storedAll, clickWaitItem, storedWait;
+    int cameras, displays, storedCamera, storedDisplay, allDisplays; const wchar_t* reachCamera; bool reachMirror;
+    int clickWait; std::vector<std::wstring> cameraItems; int camera, display, storedAll, clickWaitItem, storedWait;
     bool kept;
   } const cases[] = {
       {0, 1, 3, 2, 1, L"", true, 849, {L"No camera detected"}, 0, 0, 0, 2, 700, false},
@@ -94,10 +90,8 @@ TEST(MainController, CreationChoosesListsSnapsTheClickWaitAndKeepsOnlyAMatchingC
 
 TEST(MainController, StartRequestWaitsForAFreshFrameAndAReadyTrackerWithinItsLimit) {
   struct Case {  // the frame's age at the tick (none from 10^6) and the time since the request
-    const char* name;
-    std::int64_t frameAge, elapsed;
-    bool trackerReady, trackerFailed, cameraStops, pending, enabled;
-    const wchar_t* error;
+    const char* name; std::int64_t frameAge, elapsed;
+    bool trackerReady, trackerFailed, cameraStops, pending, enabled; const wchar_t* error;
   } const cases[] = {
       {"fresh", 0, 100, true, false, false, false, true, L""},
       {"251 ms old", 251, 100, true, false, false, true, false, L""},
@@ -128,11 +122,7 @@ TEST(MainController, StartRequestWaitsForAFreshFrameAndAReadyTrackerWithinItsLim
 
 TEST(MainController, AdjustmentResultsEndTheRunAndOnlyValidFreshOnesOfThisRunAreKept) {
   struct Case {
-    const char* name;
-    bool finished, failed;
-    float right;
-    std::int64_t age, runOffset;
-    bool ends, kept;
+    const char* name; bool finished, failed; float right; std::int64_t age, runOffset; bool ends, kept;
   } const cases[] = {
       {"valid", true, false, 0.8f, 0, 0, true, true},
       {"span 0.13", true, false, 0.33f, 0, 0, true, false},
@@ -199,15 +189,9 @@ TEST(MainController, OneSessionOfCommandsKeepsOrEndsTheCameraSavesSettingsAndSho
   const auto choose = [&](int id, Notification notification, int value) {
     return [&rig, id, notification, value] { return rig.controller.command(id, notification, value, kT0); };
   };
-  struct Stop {
-    const char* name;
-    std::function<int()> act;
-    int focus;
-    bool cameraOn;
-    int page;
-    bool noticeCleared = false;
-    const char* saved = "";  // a line of the settings file
-    bool calibrationKept = true;
+  struct Stop {  // `saved`: a line of the settings file
+    const char* name; std::function<int()> act; int focus; bool cameraOn; int page;
+    bool noticeCleared = false; const char* saved = ""; bool calibrationKept = true;
   } const stops[] = {
       {"tray pause", [&] { return rig.click(kIdTrayPause); }, 0, true, kPageHome},
       {"Escape", [&] { return rig.controller.escape(); }, 0, true, kPageHome},

@@ -33,15 +33,10 @@ class Practice : public ::testing::Test {
   void frame(Point at, std::initializer_list<ActionKind> kinds = {}, int pose = kPoseOneFinger,
              const Change& change = {}) {
     ControlOutput output;
-    output.timeMs = now;
-    output.handPresent = true;
+    std::tie(output.timeMs, output.sequence, output.frameWidth, output.frameHeight, output.handPresent) =
+        std::tuple(now, ++sequence, 640, 480, true);
+    std::tie(output.pose, output.pointerActive, output.pointer) = std::tuple(pose, true, at);
     for (ActionKind kind : kinds) output.actions.push_back({kind});
-    output.sequence = ++sequence;
-    output.frameWidth = 640;
-    output.frameHeight = 480;
-    output.pose = pose;
-    output.pointerActive = true;
-    output.pointer = at;
     if (change) change(output);
     engine.practiceOnOutput(output, now);
     now += 33;
@@ -263,10 +258,8 @@ TEST(PracticeScene, TargetFollowerMarkAndHitCompletion) {
     SCOPED_TRACE(row.name);
     PracticeState state;
     state.active = state.hasSteps = state.pointerValid = true;
-    state.stepCount = 1;
-    state.previousTarget = 1;
-    state.pointer = kPracticeTargets[0];
-    state.output.progress = 0.4f;
+    std::tie(state.stepCount, state.previousTarget, state.pointer, state.output.progress) =
+        std::tuple(1, 1, kPracticeTargets[0], 0.4f);
     if (row.change) row.change(state);
     EXPECT_EQ(describeScene(practiceScene(state, preview, row.area, now)), row.expected);
   }

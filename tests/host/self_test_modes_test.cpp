@@ -8,13 +8,13 @@
 #include <cstdint>
 #include <regex>
 #include <sstream>
-#include <stdexcept>
 #include <tuple>
 #include <vector>
 
 #include "app/camera_test.h"
 #include "app/diagnostics.h"
 #include "app/ini_store.h"
+#include "app/run_mode.h"
 #include "app/smoke_report.h"
 #include "tests/support/frames.h"
 #include "tests/support/paths.h"
@@ -124,6 +124,22 @@ TEST(SmokeReport, EachConditionFailsTheRunAloneAndTheOtherLinesTakeNoPart) {
   EXPECT_NE(report.find("\nHome (automatic) visible controls: 5\nGeneral (automatic) visible controls: 6\n"),
             std::string::npos);
   EXPECT_TRUE(report.ends_with("ms: 0\nApp error: Tracker unavailable: models ? ?hand.onnx??\x7f\nResult: PASS\n"));
+}
+
+TEST(CommandLine, EachModeWordWithItsArgumentsAndAnythingElseStartsTheProgram) {
+  using Args = std::vector<std::wstring>;
+  const std::pair<Args, RunRequest> cases[] = {
+      {{L"v", L"--diagnostics", L"d.txt", L"x"}, {RunMode::Diagnostics, L"", L"d.txt"}},
+      {{L"v", L"--camera-test", L"c.txt"}, {RunMode::CameraTest, L"", L"c.txt"}},
+      {{L"v", L"--test-image", L"in.jpg", L"t.txt"}, {RunMode::TestImage, L"in.jpg", L"t.txt"}},
+      {{L"v", L"--smoke-test", L"s.txt", L"x"}, {RunMode::SmokeTest, L"", L"s.txt"}},
+      {{L"v", L"--test-image", L"in.jpg"}, {}}, {{L"v", L"--camera-test"}, {}}, {{L"v", L"--Smoke-test", L"s"}, {}},
+      {{L"--diagnostics", L"d.txt", L"x"}, {}}};  // the first argument is the program's own
+  for (const auto& [args, expected] : cases) {
+    const RunRequest got = parseCommandLine(args);
+    EXPECT_EQ(std::tie(got.mode, got.image, got.report), std::tie(expected.mode, expected.image, expected.report))
+        << &args - &cases[0].first;
+  }
 }
 
 struct PreparedImage final : IImageFrames {  // hands out its frames in order

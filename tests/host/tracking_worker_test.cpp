@@ -19,16 +19,17 @@ struct Script {
   std::vector<ActionRecord> actions;
   std::function<void()> duringProcess;  // may throw, as a failing inference does
   std::vector<std::uint64_t> processed;  // frame sequences
-  int resets = 0, destroyed = 0;
+  int resets = 0, destroyed = 0, clickWait = 0;  // the ClickWait of the last frame's settings
 };
 
 class ScriptedProvider final : public IControlProvider {
  public:
   explicit ScriptedProvider(Script& script) : s_(script) {}
   ~ScriptedProvider() override { ++s_.destroyed; }
-  ControlOutput process(const Frame& frame, const Settings&) override {
+  ControlOutput process(const Frame& frame, const Settings& settings) override {
     if (s_.duringProcess) s_.duringProcess();
     s_.processed.push_back(frame.sequence);
+    s_.clickWait = settings.ClickWait;
     ControlOutput output;
     std::tie(output.timeMs, output.sequence, output.handPresent, output.needsGuidance, output.actions) =
         std::tuple(static_cast<std::int64_t>(frame.timeMs), frame.sequence, s_.hand, !s_.hand, s_.actions);
@@ -97,7 +98,7 @@ TEST_F(Worker, ProcessesEachNewFrameOncePacedByTheHandSteadiesTheStatusAndFails)
            },
            [&] {
              camera.start({}, false);  // sequences begin at 1 again, with a fresh status
-             script.hand = true;
+             std::tie(script.hand, shared.settings.ClickWait) = std::tuple(true, 700);
              publish();
            },
            [&] {
@@ -109,7 +110,8 @@ TEST_F(Worker, ProcessesEachNewFrameOncePacedByTheHandSteadiesTheStatusAndFails)
   runTrackingWorker({shared, flags, camera, gate, practice, [&] { return std::make_unique<ScriptedProvider>(script); }, *this});
   EXPECT_EQ(sleeps, (std::vector<long long>{60, 33, 5, 33, 90, 60, 33}));
   EXPECT_EQ(script.processed, (std::vector<std::uint64_t>{1, 2, 3, 1}));
-  EXPECT_EQ(std::pair(script.resets, script.destroyed), std::pair(3, 1)) << "the refusal's and the last enabling";
+  EXPECT_EQ(std::tuple(script.resets, script.destroyed, script.clickWait), std::tuple(3, 1, 700))
+      << "the refusal's and the last enabling";
   EXPECT_TRUE(!flags.trackerReady && flags.trackerFailed && !gate.enabled());
   EXPECT_EQ(shared.appError, L"Tracker unavailable: inference failed — out of memory");
   EXPECT_EQ(out.sequence, 1u) << "nothing published on the way out";
