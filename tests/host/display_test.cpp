@@ -1,8 +1,7 @@
-// Display choice and geometry, guide sheet size and cell placement, the UTF-8 decoder of on-screen text.
+// Display choice and geometry, guide sheet size and cell placement.
 #include <gtest/gtest.h>
 
 #include "app/display.h"
-#include "app/wide_text.h"
 #include "camera/guide_images.h"
 #include "control/input_gate.h"
 #include "tests/support/recording_sink.h"
@@ -67,16 +66,6 @@ TEST(GuideImages, SheetSizeAndCellPlacement) {
     EXPECT_FALSE(placeGuideCell(set, ref, 0, 0, 100, 100)) << ref.sheet << "," << ref.cell;
   }
   EXPECT_FALSE(placeGuideCell(GuideImageSet{}, {0, 0}, 0, 0, 100, 100)) << "not loaded";
-}
-
-TEST(WideText, DecodesEveryLengthAndReplacesMalformedBytes) {
-  const std::pair<std::string, std::wstring> cases[] = {{"a — é · … Ж", L"a \u2014 \u00e9 \u00b7 \u2026 \u0416"},
-      // The smallest of each length, either side of the surrogates.
-      {"\xC2\x80\xE0\xA0\x80\xED\x9F\xBF\xEE\x80\x80\xF0\x90\x80\x80", L"\u0080\u0800\uD7FF\uE000\U00010000"},
-      {"a\xFF" "b\xE2\x80", L"a\uFFFDb\uFFFD"},                               // cut off at the end
-      {"\xE2\x80" "b\xC3\xA9\x80", L"\uFFFDb\u00e9\uFFFD"},                   // a continuation byte too many
-      {"\xC0\xAF\xED\xA0\x80\xF4\x90\x80\x80", L"\uFFFD\uFFFD\uFFFD"}};     // overlong, surrogate, past U+10FFFF
-  for (const auto& [utf8, wide] : cases) EXPECT_EQ(toWide(utf8), wide) << utf8;
 }
 
 }  // namespace

@@ -55,7 +55,7 @@ inline std::vector<ReadCase> readCases() {
       {"", L"Velmora", L"A", L"dflt", 77}, {nul, L"Velmora", L"A", L"1", 1}, {nul, L"Velmora", L"B", L"3", 3},
       // UTF-8 after a mark: whole; malformed (bad leads, short, overlong, surrogate, past U+10FFFF); cut off.
       {"\xEF\xBB\xBF[Velmora]\r\nS=\xC3\xA9\xC2\x80 \xF0\x9F\x91\x8D \xE0\xA0\x80\xF0\x90\x80\x80\xF4\x8F\xBF\xBF\r\n",
-       L"Velmora", L"S", L"\u00e9\u0080 \U0001F44D \u0800\U00010000\U0010FFFF", 0},
+       L"Velmora", L"S", L"\u00e9\u0080 \xD83D\xDC4D \u0800\xD800\xDC00\xDBFF\xDFFF", 0},
       {"\xEF\xBB\xBF[Velmora]\r\nS=a\xF4\xF4\x04" "b\xC3(\xE0\x80\x80\xED\xA0\x80\xF4\x90\x80\x80\xC0\xAF\xC3\xC0\r\n",
        L"Velmora", L"S", L"a\ufffd\ufffd\x04" L"b\ufffd(" + std::wstring(11, L'\ufffd'), 0},
       {"\xEF\xBB\xBF[Velmora]\r\nS=a\xE2\x82", L"Velmora", L"S", L"a\ufffd", 0},
@@ -81,7 +81,7 @@ inline std::vector<WriteCase> writeCases() {
        "; top\r\nA=9\r\n[Velmora]\r\nMirror=0\r\n; mid\r\nJunk\r\nNew=5\r\n[Other]\r\nK=v\r\n"},
       {"[Velmora]\n  Mirror = 1  \n\n", {{L"Velmora", L"Mirror", L"1"}}, "[Velmora]\n  Mirror = 1  \n\n"},
       {"[Velmora\n=5\n[Velmora]\nA\n", {{L"Velmora", L"A", L"1"}}, "[Velmora\r\n=5\r\n[Velmora]\r\nA=1\r\n"},
-      {"\xEF\xBB\xBF", {{L"Velmora", L"S", L"caf\u00e9 \U0001F44D \u0800\U00010000\U0010FFFF \xD800"}},
+      {"\xEF\xBB\xBF", {{L"Velmora", L"S", L"caf\u00e9 \xD83D\xDC4D \u0800\xD800\xDC00\xDBFF\xDFFF \xD800"}},
        "\xEF\xBB\xBF[Velmora]\r\nS=caf\xC3\xA9 \xF0\x9F\x91\x8D \xE0\xA0\x80\xF0\x90\x80\x80\xF4\x8F\xBF\xBF "
        "\xEF\xBF\xBD\r\n"}};
 }
