@@ -71,7 +71,7 @@ bool completeStep(ReachAdjustment& a) {
   const float w = m.right - m.left;
   const float h = m.bottom - m.top;
   a.reach = {true, m.left + kEdgeShrink * w, m.top + kEdgeShrink * h, m.right - kEdgeShrink * w,
-             m.bottom - kEdgeShrink * h, a.refPalm, 0.0f};
+             m.bottom - kEdgeShrink * h, a.refPalm};  // the aspect comes with the frame size
   if (reachValid(a.reach)) {
     a.finished = true;
     a.message = kAdjustmentSaved;

@@ -95,6 +95,10 @@ TEST_F(Gate, EveryInterruptionLetsGoOfAHeldButton) {
     EXPECT_NE(gate.readGeneration(), generation) << row.what;
     EXPECT_EQ((std::pair{sink.leftDown, gate.enabled()}), (std::pair{false, row.enabled})) << row.what;
   }
+  gate.setEnabled(true);  // a refused right-click is half sent as well
+  sink.refusals = 1;
+  EXPECT_FALSE(gate.apply(handOutput(now, {{ActionKind::RightClick}}), gate.readGeneration()));
+  EXPECT_EQ(std::pair(sink.takeTexts(), sink.rightDown), std::pair(std::string("RightClick RightUp"), false));
 }
 
 TEST_F(Gate, TheWatchdogCountsFromTheLastAcceptedOutputsOwnTime) {
