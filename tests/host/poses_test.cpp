@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <numbers>
 #include <tuple>
 #include <vector>
 
@@ -37,6 +39,21 @@ TEST(Poses, EveryPoseWhateverTheTurnSideOrSizeAndTheThumbAtItsBorders) {
       if (row.thumb > 0) hand.set(2, mid).set(3, {(mid.x + tip.x) / 2, (mid.y + tip.y) / 2}).set(4, tip);
       EXPECT_EQ(classifyPose(hand.build()), row.pose) << row.shape << " " << row.thumb << " " << turn;
     }
+  }
+}
+
+// The index finger bent `bend` degrees at its middle joint, both segments `length` pixels long, the
+// wrist `wrist` pixels below that joint: out up to about 49 degrees, with the tip 1.12 times as far
+// from the wrist as the joint and segments over a pixel.
+TEST(Poses, AFingerIsOutWhenNearlyStraightReachingAwayFromTheWristAndLongEnough) {
+  const struct { float bend, length, wrist; bool extended; } rows[] = {{49, 40, 140, true}, {50, 40, 140, false},
+      {0, 12, 99, true}, {0, 12, 101, false}, {0, 1.01f, 8, true}, {0, 0.99f, 8, false}};
+  for (const auto& r : rows) {
+    const float radians = r.bend * std::numbers::pi_v<float> / 180;
+    HandLandmarks hand{};  // the middle joint at the origin
+    std::tie(hand[0], hand[5], hand[8]) =
+        std::tuple(Point{0, r.wrist}, Point{0, r.length}, Point{r.length * std::sin(radians), -r.length * std::cos(radians)});
+    EXPECT_EQ(fingerExtended(hand, Finger::Index), r.extended) << &r - rows;
   }
 }
 
