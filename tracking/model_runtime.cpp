@@ -45,23 +45,10 @@ std::array<Point, kAnchorCount> buildAnchors() {
 OutputValues::OutputValues(OutputValues&& other) noexcept
     : values_(std::exchange(other.values_, {})), count_(std::exchange(other.count_, 0)) {}
 
-OutputValues& OutputValues::operator=(OutputValues&& other) noexcept {
-  if (this != &other) {
-    release();
-    values_ = std::exchange(other.values_, {});
-    count_ = std::exchange(other.count_, 0);
-  }
-  return *this;
-}
-
-OutputValues::~OutputValues() { release(); }
-
-void OutputValues::release() {
+OutputValues::~OutputValues() {
   for (std::size_t i = 0; i < count_; ++i) {
     if (values_[i]) ortApi().ReleaseValue(values_[i]);
-    values_[i] = nullptr;
   }
-  count_ = 0;
 }
 
 ModelRuntime::ModelRuntime(const std::filesystem::path& modelsDir) : api_(ortApi()) {

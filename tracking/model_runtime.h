@@ -37,8 +37,7 @@ class OutputValues {
   OutputValues() = default;
   OutputValues(const OutputValues&) = delete;
   OutputValues& operator=(const OutputValues&) = delete;
-  OutputValues(OutputValues&& other) noexcept;
-  OutputValues& operator=(OutputValues&& other) noexcept;
+  OutputValues(OutputValues&& other) noexcept;  // Run returns them; nothing reassigns them
   ~OutputValues();
 
   std::size_t size() const { return count_; }
@@ -46,7 +45,6 @@ class OutputValues {
 
  private:
   friend class ModelRuntime;
-  void release();
 
   std::array<OrtValue*, kCapacity> values_{};
   std::size_t count_ = 0;

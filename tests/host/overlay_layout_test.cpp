@@ -69,7 +69,8 @@ TEST(FillingCircle, AnimationEasesRisesDropsFallsAndPlaysCompletion) {
       {{0.9f}, 1100, 0.5f, 1.0f},        {{0.2f}, 1120, 0.2f, 1.0f},        {{1.5f}, 1200, 0.2f, 1.0f},
       {{1.5f}, 1300, 0.98f, 1.0f},       {{0.0f, true}, 2000, 1.0f, 0.0f},  {{0.0f, true}, 2350, 1.0f, 0.5f},
       {{0.0f, true}, 3000, 1.0f, 1.0f},  {{0.3f}, 3010, 0.0f, 1.0f},        {{0.0f, true}, 3020, 1.0f, 0.0f},
-      {{0.3f}, 500, 0.0f, 1.0f},         {{0.3f}, 540, 0.15f, 1.0f},        {{NAN}, 560, 0.0f, 1.0f},
+      {{0.3f}, 3030, 0.0f, 1.0f},        {{0.3f}, 3070, 0.15f, 1.0f},       {{0.6f}, 3035, 0.0f, 1.0f},
+      {{0.6f}, 3075, 0.3f, 1.0f},        {{NAN}, 3100, 0.0f, 1.0f},
   };
   CircleAnimation state;
   for (const auto& [hold, now, fill, t] : steps) {
