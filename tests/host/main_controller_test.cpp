@@ -214,11 +214,13 @@ TEST(MainController, OneSessionOfCommandsKeepsOrEndsTheCameraSavesSettingsAndSho
   for (const Stop& stop : stops) {
     rig.start();
     rig.app.shared.notice = L"Click is off";
-    std::tie(rig.settings.ReachVersion, rig.app.previewCircle.completed) = std::tuple(true, true);
+    std::tie(rig.settings.ReachVersion, rig.app.previewCircle.completed, rig.app.shared.frame) =
+        std::tuple(true, true, rig.app.camera->latestFrame());
     focus = stop.act();
     const Settings& s = rig.settings;
-    EXPECT_EQ(std::tuple(focus, rig.app.gate.enabled(), rig.app.camera->running(), rig.app.page, s.ReachVersion),
-              std::tuple(stop.focus, false, stop.cameraOn, stop.page, stop.calibrationKept))
+    EXPECT_EQ(std::tuple(focus, rig.app.gate.enabled(), rig.app.camera->running(), rig.app.page, s.ReachVersion,
+                         rig.app.shared.frame != nullptr),
+              std::tuple(stop.focus, false, stop.cameraOn, stop.page, stop.calibrationKept, stop.cameraOn))
         << stop.name;
     EXPECT_EQ(std::tuple(rig.app.shared.notice.empty(), rig.saved(stop.saved), rig.control(kIdStart).text,
                          rig.control(kIdSettings).text, rig.control(kIdCamera).enabled),

@@ -7,6 +7,7 @@
 
 #include "ui/filling_circle.h"
 #include "ui/overlay_layout.h"
+#include "ui/palette.h"
 
 namespace vel {
 namespace {
@@ -84,8 +85,9 @@ TEST(FillingCircle, AnimationEasesRisesDropsFallsAndPlaysCompletion) {
 
 TEST(FillingCircle, ShapeGoesFromOutlineToWavyLiquidWithRingToPulsingCheckMark) {
   const CircleShape empty = circleShape(100, 100, 30, {});
-  EXPECT_EQ(std::tuple(empty.liquid || empty.ring || empty.halo || empty.checkMark, empty.bounds, empty.outlinePen),
-            std::tuple(false, Box{70, 70, 131, 131}, 5));
+  EXPECT_EQ(std::tuple(empty.liquid || empty.ring || empty.halo || empty.checkMark, empty.bounds, empty.outlinePen,
+                       empty.outlineColour),
+            std::tuple(false, Box{70, 70, 131, 131}, 5, kInk));
   EXPECT_FALSE(circleShape(100, 100, 30, {NAN, 0.0f, 1.0f, false}).liquid) << "a broken fill";
   // Level 131 − 61 × 0.5 = 100.5, waving by at most 0.035 r, closed along the bottom; the ring
   // runs clockwise from the top.
@@ -108,9 +110,11 @@ TEST(FillingCircle, ShapeGoesFromOutlineToWavyLiquidWithRingToPulsingCheckMark) 
             std::tuple(33, true, 43, 5, Rgb{127, 200, 177}));
   EXPECT_EQ(std::tuple(pulsing.checkMark, pulsing.checkHeight, pulsing.liquidPolygon[20].y), std::tuple(true, 54, 67))
       << "full and flat";
-  EXPECT_EQ(circleShape(0, 0, 100, {1.0f, 0.0f, 0.5f, true}).radius, 112) << "12 % larger halfway";
+  const CircleShape halfway = circleShape(0, 0, 100, {1.0f, 0.0f, 0.5f, true});
+  EXPECT_EQ(std::pair(halfway.radius, halfway.checkHeight), std::pair(112, 184)) << "12 % larger halfway";
   const CircleShape done = circleShape(100, 100, 30, {1.0f, 0.0f, 1.0f, true});
-  EXPECT_EQ(std::tie(done.radius, done.halo, done.checkHeight), std::tuple(30, false, 49));
+  EXPECT_EQ(std::tie(done.radius, done.halo, done.checkHeight, done.outlineColour),
+            std::tuple(30, false, 49, kCompletedGreen));
 }
 
 }  // namespace
