@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <tuple>
 
 namespace vel {
 namespace {
@@ -53,15 +54,10 @@ StoredReach storedReach(const Settings& settings) {
           settings.ReachBottom,  settings.ReachPalm, settings.ReachAspect};
 }
 
-void clearStoredReach(Settings& settings) {
-  const StoredReach none;
-  settings.ReachVersion = none.valid;
-  settings.ReachLeft = none.left;
-  settings.ReachTop = none.top;
-  settings.ReachRight = none.right;
-  settings.ReachBottom = none.bottom;
-  settings.ReachPalm = none.palm;
-  settings.ReachAspect = none.aspect;
+void setStoredReach(Settings& settings, const StoredReach& reach) {
+  std::tie(settings.ReachVersion, settings.ReachLeft, settings.ReachTop, settings.ReachRight, settings.ReachBottom,
+           settings.ReachPalm, settings.ReachAspect) =
+      std::tie(reach.valid, reach.left, reach.top, reach.right, reach.bottom, reach.palm, reach.aspect);
 }
 
 LoadedSettings loadSettings(const ISettingsStore& store) {
@@ -90,7 +86,7 @@ LoadedSettings loadSettings(const ISettingsStore& store) {
   s.ReachAspect = read.fraction(L"ReachAspect");
   loaded.reachMirror = read.flag(L"ReachMirror", true);
   loaded.reachCamera = read.string(L"ReachCamera");
-  if (!s.ReachVersion || !reachValid(storedReach(s))) clearStoredReach(s);
+  if (!s.ReachVersion || !reachValid(storedReach(s))) setStoredReach(s, {});
 
   // Files from before the gesture table existed keep the default table.
   if (read.integer(L"GesturesVersion", 0) == 1) {

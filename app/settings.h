@@ -64,8 +64,8 @@ bool reachValid(const StoredReach& reach);
 
 StoredReach storedReach(const Settings& settings);
 
-// Forgets the measured area: back to the default rectangle, no palm, no aspect.
-void clearStoredReach(Settings& settings);
+// Stores an area; `{}` forgets the measured one: the default rectangle, no palm, no aspect.
+void setStoredReach(Settings& settings, const StoredReach& reach);
 
 // What settings.ini holds: the record, and the mirror state and camera the stored area was
 // measured with.

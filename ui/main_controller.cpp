@@ -228,15 +228,7 @@ void MainController::acceptAdjustmentResult(std::int64_t now) {
         !isFresh(app_.shared.output.timeMs, now)) {
       return;
     }
-    if (result.finished && result.reach.valid && reachValid(result.reach)) {
-      s.ReachVersion = true;
-      s.ReachLeft = result.reach.left;
-      s.ReachTop = result.reach.top;
-      s.ReachRight = result.reach.right;
-      s.ReachBottom = result.reach.bottom;
-      s.ReachPalm = result.reach.palm;
-      s.ReachAspect = result.reach.aspect;
-    }
+    if (result.finished && result.reach.valid && reachValid(result.reach)) setStoredReach(s, result.reach);
     s.adjustmentId = 0;
     app_.shared.notice = result.message;
     app_.shared.noticeUntil = now + kAdjustmentNoticeMs;

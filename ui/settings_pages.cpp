@@ -28,15 +28,7 @@ int clickWaitItem(int milliseconds) {
   return milliseconds >= 1151 ? 1 : 0;
 }
 
-void resetCalibration(Settings& settings) {
-  const StoredReach none;
-  settings.ReachVersion = false;
-  settings.ReachLeft = none.left;
-  settings.ReachTop = none.top;
-  settings.ReachRight = none.right;
-  settings.ReachBottom = none.bottom;
-  settings.ReachPalm = 0.0f;
-}
+void resetCalibration(Settings& settings) { setStoredReach(settings, {.aspect = settings.ReachAspect}); }
 
 void applyChoice(Settings& settings, int controlId, int value, std::size_t displayCount) {
   switch (controlId) {
