@@ -160,9 +160,10 @@ TEST(MainController, OneSessionOfCommandsKeepsOrEndsTheCameraSavesSettingsAndSho
   for (const ControlRow& row : kControls) focus += rig.controller.command(row.id, Notification::DropDown, 1, kT0);
   EXPECT_EQ(std::tuple(focus, rig.app.camera->running(), rig.app.page, rig.app.startRequest, rig.saved("[")),
             std::tuple(0, false, kPageHome, StartRequest::None, false));
+  rig.app.shared.appError = kCameraStartError;  // an old error goes with a new start
   EXPECT_EQ(rig.click(kIdCheckCamera), kIdStart);  // the preview's button, shown while nothing else runs
-  EXPECT_EQ(std::tuple(rig.control(kIdCheckCamera).visible, rig.control(kIdCheckCamera).text),
-            std::tuple(true, L"Stop camera"));
+  EXPECT_EQ(std::tuple(rig.control(kIdCheckCamera).visible, rig.control(kIdCheckCamera).text, rig.app.shared.appError),
+            std::tuple(true, L"Stop camera", std::wstring()));
   rig.settings.GestureReference = true;
   rig.start();
   EXPECT_EQ(std::tuple(rig.control(kIdCheckCamera).visible, rig.app.gate.enabled()), std::tuple(false, true));
@@ -207,6 +208,7 @@ TEST(MainController, OneSessionOfCommandsKeepsOrEndsTheCameraSavesSettingsAndSho
       {"Distance", choose(kIdDistance, kSelected, 1), 0, true, kPageGeneral, false, "DistanceMode=1"},
       {"Reference", choose(kIdReference, Notification::Clicked, 1), 0, true, kPageGeneral, false, "GestureReference=1"},
       {"All displays", choose(kIdDisplay, kSelected, 2), 0, true, kPageGeneral, false, "AllDisplays=1"},
+      {"Action", choose(kIdAction, kSelected, 2), 0, true, kPageGeneral},
       {"Done", [&] { return rig.click(kIdSettings); }, kIdSettings, true, kPageHome, true},
       {"Stop control", [&] { return rig.click(kIdStart); }, 0, false, kPageHome},
       {"tray stop camera", [&] { return rig.click(kIdTrayStopCamera); }, 0, false, kPageHome},
@@ -284,6 +286,7 @@ TEST(MainController, GestureCardsAssignPosesWithTheSharingRule) {
             std::tuple(0, 0)) << "no such action or option";
   Rig rig;
   rig.select(kIdAction, 7);  // Copy: no pose, nothing to turn off
+  rig.select(kIdAction, -1);  // no item: the choice stays
   EXPECT_EQ(std::tuple(rig.control(kIdTurnOff).enabled, rig.control(kIdOption1).text),
             std::tuple(false, L"Thumb up — use for Copy"));
   rig.select(kIdAction, 0);

@@ -23,6 +23,7 @@ TEST(PreviewGeometry, FrameFitsTheWellCentredPointsMapIntoItAndTheHandShowsWhenU
   EXPECT_EQ(frameToPreview(previewRect(2, 100), {1.0f, 50.0f}, false).x, 398.0f + 3.0f) << "a two-pixel-wide frame";
   EXPECT_EQ(point(areaToPreview(preview, {0.25f, 0.5f, 0.75f, 1.0f}, {0.5f, 0.5f})),
             std::pair(237.0f + 0.5f * 324.0f, 108.0f + 0.75f * 243.0f));
+  EXPECT_EQ(point(previewToArea(preview, {0.25f, 0.5f, 0.75f, 1.0f}, {399.0f, 290.25f})), std::pair(0.5f, 0.5f));
   // round(324|243 × 0.85) + 1, and never below two.
   const PreviewSize size = areaSizeInPreview(preview, {0.075f, 0.075f, 0.925f, 0.925f});
   const PreviewSize tiny = areaSizeInPreview(preview, {0.5f, 0.5f, 0.5f, 0.5f});
