@@ -214,7 +214,6 @@ void MainController::resolveStartRequest(std::int64_t now) {
     }
     return;
   }
-  app_.startRequest = StartRequest::None;
   stopCamera();
   if (!failed) setAppError(running ? kStartupTooLongError : kCameraStartError);
 }

@@ -21,7 +21,7 @@ TEST(OverlayLayout, CircleFollowsTheSystemScaleDownToItsMinimumsCentredOnThePoin
       {1.0f, {112, 30}}, {0.5f, {56, 15}}, {1.5f, {168, 45}}, {0.43f, {48, 14}}, {0.25f, {48, 14}}};
   for (const auto& [scale, size] : sizes) EXPECT_EQ(std::pair(circleWindowSize(scale), circleRadius(scale)), size);
   EXPECT_EQ(std::tuple(pointerOnDesktop(kTarget, {0.25f, 0.5f}), pointerOnDesktop(kTarget, {-0.5f, NAN}),
-                       pointerOnDesktop(kTarget, {2.0f, 1.0f}), pointerOnDesktop({5, 5, 5, 5}, {0.5f, 0.5f})),
+                       pointerOnDesktop(kTarget, {2.0f, 1.0f}), pointerOnDesktop({5, 5, 5, 5}, {1.0f, 1.0f})),
             std::tuple(IntPoint{579, 589}, IntPoint{100, 50}, IntPoint{100 + 1919, 50 + 1079}, IntPoint{5, 5}));
   EXPECT_EQ(circleWindowBox(kTarget, {0.25f, 0.5f}, 0.5f), (Box{579 - 28, 589 - 28, 579 + 28, 589 + 28}));
 
