@@ -84,30 +84,12 @@ struct Row {
   }
 };
 
-// Narrows [first, last) to the columns where origin + column × step lies in [0, limit).
-void narrow(float origin, float step, float limit, double& first, double& last) {
-  if (step == 0.0f) {
-    if (!(origin >= 0.0f && origin < limit)) last = first;
-    return;
-  }
-  double from = -static_cast<double>(origin) / step;
-  double to = (static_cast<double>(limit) - origin) / step;
-  if (step < 0.0f) std::swap(from, to);
-  first = std::max(first, from);
-  last = std::min(last, to);
-}
-
 // The columns [begin, end) of a row that are inside. Both coordinates are monotonic along the row,
-// so once the end columns pass the exact test every column between does; rounding in the estimate
-// only moves a column or two to the checked path.
+// so once the end columns pass the test every column between does; the columns outside cost a
+// test each and take the general path.
 std::pair<int, int> insideColumns(const Source& source, const Row& row, int side) {
-  double first = 0.0;
-  double last = side;
-  narrow(row.start.x, row.step.x, source.maxX, first, last);
-  narrow(row.start.y, row.step.y, source.maxY, first, last);
-  if (!(first < last)) return {0, 0};
-  int begin = static_cast<int>(std::ceil(first));
-  int end = static_cast<int>(std::ceil(last));
+  int begin = 0;
+  int end = side;
   while (begin < end && !row.inside(source, begin)) ++begin;
   while (end > begin && !row.inside(source, end - 1)) --end;
   return {begin, end};
@@ -132,8 +114,8 @@ __attribute__((target("avx2,fma"))) void sampleInsideAvx2(const Source& source, 
                                                            std::ptrdiff_t ahead, float* rgb) {
   const std::uint8_t* const pixels = source.pixels;
   const std::ptrdiff_t stride = source.stride;
-  const __m128 start = _mm_setr_ps(row.start.x, row.start.y, 0.0f, 0.0f);
-  const __m128 step = _mm_setr_ps(row.step.x, row.step.y, 0.0f, 0.0f);
+  const __m128 start = _mm_loadl_pi(_mm_setzero_ps(), reinterpret_cast<const __m64*>(&row.start));  // x, y, 0, 0
+  const __m128 step = _mm_loadl_pi(_mm_setzero_ps(), reinterpret_cast<const __m64*>(&row.step));
   // Fused multiply-adds may move a point by a rounding step from the one tested: the clamp keeps
   // every read inside, and a corner clamped from x = W − 1 takes the last column with weight 1.
   const __m128i lastCorner = _mm_setr_epi32(source.width - 2, source.height - 2, 0, 0);
@@ -153,7 +135,7 @@ __attribute__((target("avx2,fma"))) void sampleInsideAvx2(const Source& source, 
     const __m256 upper = _mm256_cvtepi32_ps(_mm256_cvtepu8_epi32(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(top))));
     const __m256 lower =
         _mm256_cvtepi32_ps(_mm256_cvtepu8_epi32(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(top + stride))));
-    const __m256 fy = _mm256_broadcastss_ps(_mm_shuffle_ps(fraction, fraction, _MM_SHUFFLE(1, 1, 1, 1)));
+    const __m256 fy = _mm256_broadcastss_ps(_mm_movehdup_ps(fraction));
     const __m256 vertical = _mm256_fmadd_ps(_mm256_sub_ps(lower, upper), fy, upper);
     const __m128 left = _mm256_castps256_ps128(vertical);
     const __m128 right = _mm256_extractf128_ps(vertical, 1);
