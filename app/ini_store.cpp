@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdint>
 #include <fstream>
+#include <iterator>
 #include <optional>
 #include <system_error>
 #include <string>
@@ -62,7 +63,6 @@ constexpr std::array<wchar_t, 32> kWindows1252High{
 
 std::wstring fromWindows1252(std::string_view bytes) {
   std::wstring text;
-  text.reserve(bytes.size());
   for (const char c : bytes) {
     const auto byte = static_cast<unsigned char>(c);
     text.push_back(byte >= 0x80 && byte < 0xa0 ? kWindows1252High[byte - 0x80u] : static_cast<wchar_t>(byte));
@@ -73,7 +73,6 @@ std::wstring fromWindows1252(std::string_view bytes) {
 // Characters the page lacks become '?'.
 std::string toWindows1252(std::wstring_view text) {
   std::string bytes;
-  bytes.reserve(text.size());
   for (const wchar_t c : text) {
     const auto high = std::find(kWindows1252High.begin(), kWindows1252High.end(), c);
     if (high != kWindows1252High.end()) {
@@ -88,13 +87,9 @@ std::string toWindows1252(std::wstring_view text) {
 std::optional<std::string> readBytes(const std::filesystem::path& file) {
   std::error_code error;
   if (!std::filesystem::is_regular_file(file, error)) return std::nullopt;
-  std::ifstream in(file, std::ios::binary | std::ios::ate);
+  std::ifstream in(file, std::ios::binary);
   if (!in) return std::nullopt;
-  std::string bytes(static_cast<std::size_t>(std::max<std::streamoff>(in.tellg(), 0)), '\0');
-  in.seekg(0);
-  in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  bytes.resize(static_cast<std::size_t>(std::max<std::streamsize>(in.gcount(), 0)));
-  return bytes;
+  return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 Profile parse(std::string_view bytes) {
