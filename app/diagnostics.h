@@ -17,9 +17,14 @@ namespace vel {
 // Counts the cameras without opening any; may throw like any platform call.
 using CameraCounter = std::function<std::size_t()>;
 
+// Milliseconds since any fixed moment: what the reports time inference with.
+using MillisecondClock = std::function<double()>;
+double steadyMilliseconds();
+
 // Writes the diagnostics report for the models in `modelsDir`; returns the process exit code:
 // 0, 2 when the blank frame gave a detection, 1 when an exception stopped the run.
-int runDiagnostics(std::ostream& report, const std::filesystem::path& modelsDir, const CameraCounter& countCameras);
+int runDiagnostics(std::ostream& report, const std::filesystem::path& modelsDir, const CameraCounter& countCameras,
+                   const MillisecondClock& clock = steadyMilliseconds);
 
 // Opens the image; called before the models load, so a missing file is reported first.
 using ImageOpener = std::function<std::unique_ptr<IImageFrames>()>;
@@ -31,7 +36,7 @@ using FrameNote = std::function<void(std::ostream&, const Frame&, const HandObse
 // frames". Returns 0 when a frame had a hand, 2 when none had, and 1 after "ERROR: <message>"
 // when an exception stopped the run (the lines of the frames before it stay).
 int runTestImage(std::ostream& report, const std::filesystem::path& modelsDir, const ImageOpener& open,
-                 const FrameNote& note = {});
+                 const FrameNote& note = {}, const MillisecondClock& clock = steadyMilliseconds);
 
 // "frame=<i> width=<w> height=<h> valid=<0|1> confidence=<presence> ms=<ms>", without a line end.
 void writeFrameLine(std::ostream& report, std::size_t index, const Frame& frame, const HandObservation& observation,
