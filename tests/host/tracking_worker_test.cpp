@@ -95,6 +95,7 @@ TEST_F(Worker, ProcessesEachNewFrameOncePacedByTheHandSteadiesTheStatusAndFails)
            [&] {
              EXPECT_TRUE(!out.feedbackFlag && out.needsGuidance);
              camera.stop();
+             EXPECT_EQ(publish(), 0u) << "a stopped camera delivers nothing";
            },
            [&] {
              camera.start({}, false);  // sequences begin at 1 again, with a fresh status
