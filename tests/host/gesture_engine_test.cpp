@@ -124,6 +124,10 @@ TEST_F(GestureEngine, OtherPosesSettleThenHoldToFireOnlyWhenAssigned) {
   driver.settings.gestures[8] = kPoseThumbUp;
   play({{20, 5, ""}, {1339, 5, "Stay"}, {1, 5, "Stay Copy", L"Copy done — move to continue"},
         {2000, 1, "Stay", kClickDone}});
+  driver.settings.gestures[kActionClick] = 0;  // pointing only aims, and a grab takes the item there
+  const Point aimed = play({{20, 1, "Move", L"Point to aim — use your chosen click pose", 10}}).pointer;
+  const ControlOutput grabbed = play({{20, 4, "", nullptr, 10}, {350, 4, "Stay LeftDown", nullptr, 10}});
+  EXPECT_EQ(moveAction(grabbed.pointer), moveAction(aimed));
 }
 
 // Two fingers moved at once scroll (not before the pose has settled) and never right-click:
