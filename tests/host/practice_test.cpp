@@ -227,12 +227,8 @@ TEST(PracticeScene, TargetFollowerMarkAndHitCompletion) {
   const PreviewRect preview{10, 20, 201, 101, 640, 480};
   // A 200 × 100 pixel area: radius 13, target 0 at (110, 55), target 1 at (80, 68).
   const ReachRect whole{0, 0, 1, 1}, corner{0.5f, 0.5f, 1, 1};
-  const struct {
-    const char* name;
-    ReachRect area;
-    std::function<void(PracticeState&)> change;
-    std::string expected;
-  } rows[] = {
+  const struct { const char* name; ReachRect area; std::function<void(PracticeState&)> change; std::string expected; }
+      rows[] = {
       {"on target", whole, {}, "110,55 r13 live; dot 13 hold 0.4"},
       {"off target", whole, [](PracticeState& s) { s.pointer = {0.1f, 0.9f}; },
        "110,55 r13; 30,110 r9 live; dot 13 hold 0.4"},
