@@ -4,9 +4,11 @@
 
 #include <algorithm>
 #include <functional>
+#include <thread>
 
 #include "app/ini_store.h"
 #include "camera/replay_camera.h"
+#include "tests/support/paths.h"
 #include "tests/support/recording_sink.h"
 #include "tests/support/temp_dir.h"
 #include "ui/main_controller.h"
@@ -233,7 +235,8 @@ TEST(MainController, OneSessionOfCommandsKeepsOrEndsTheCameraSavesSettingsAndSho
               std::tuple(stop.page == kPageHome, stop.page != kPageHome, false,
                          kPointerFeelOptions[s.PointerFeel].smoothing));
   }
-  EXPECT_EQ(rig.sink.target, (DesktopRect{0, 0, 3840, 1080})) << "the pointer spans the virtual screen";
+  const DesktopRect both{0, 0, 3840, 1080};  // the pointer and the overlays span the virtual screen
+  EXPECT_EQ(std::pair(rig.sink.target, rig.controller.tick(kT0, false).target), std::pair(both, both));
 
   rig.controller.setSafetyParts({true, true, false});
   EXPECT_EQ(rig.app.shared.appError, kOverlaysError);
@@ -255,6 +258,22 @@ TEST(MainController, OneSessionOfCommandsKeepsOrEndsTheCameraSavesSettingsAndSho
   EXPECT_EQ(rig.app.practice.practiceForPaint(kT0 + 70).mouseHits, 1u);
   rig.click(kIdPractice);  // Finish practice
   EXPECT_EQ(std::tuple(rig.app.practiceActive, rig.app.camera->running()), std::tuple(false, true));
+}
+
+// The real threads around the replaying camera: the worker tracks each frame it publishes until the
+// state stops them, and the camera with them.
+TEST(MainController, ThreadsTrackTheCameraUntilStopped) {
+  Rig rig;
+  rig.app.startThreads(handProviderFactory(test::modelsDir()));
+  rig.click(kIdCheckCamera);
+  const std::uint64_t published = rig.camera->publish(0, kT0);
+  const auto tracked = [&] {
+    std::lock_guard lock(rig.app.shared.lock);
+    return rig.app.shared.output.sequence == published;
+  };
+  for (int i = 0; i < 1000 && !tracked(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  rig.app.stopThreads();
+  EXPECT_TRUE(tracked() && !rig.app.camera->running());
 }
 
 // The option card before a choice, what the choice leaves and its notice: Scroll shares a pose with
