@@ -58,10 +58,11 @@ class Practice : public ::testing::Test {
   void releaseClosed(Point at) {
     frame(at, {ActionKind::LeftUp}, kPoseClosedFist, [](ControlOutput& o) { o.action = kActionDragAndDrop; });
   }
-  void hitAndPause(ActionKind kind) {
+  void hitAndPause(ActionKind kind) {  // the hand's next output comes as the pause ends
     frame(target(state().targetIndex), {kind});
+    frame(target(state().targetIndex), {kind});  // ignored
     EXPECT_EQ(prompt(), L"Well done — next gesture in a moment.");
-    now += 1100;
+    now += 1100 - 66;
   }
 };
 
@@ -106,7 +107,8 @@ TEST_F(Practice, AWholeSessionThroughEveryStepType) {
   EXPECT_FALSE(state().complete);
   for (int i = 0; i < 20; ++i) frame(kOffTarget, {}, kPoseOpenHand, [](ControlOutput& o) { o.timeMs -= 251; });
   EXPECT_EQ(state().restProgress, 0.0f);
-  holdOpen(500);
+  holdOpen(490);
+  frame(kOffTarget, {}, kPoseOpenHand);  // 523 ms: full, and no fuller
   const std::int64_t completed = now - 33;
   EXPECT_EQ((std::tuple{state().complete, state().restProgress, state().completionTime}),
             (std::tuple{true, 1.0f, completed}));
