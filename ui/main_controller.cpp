@@ -15,22 +15,19 @@ namespace vel {
 
 // Everything visibility, texts and enables depend on, read once per decision.
 struct MainController::Facts {
-  bool cameraRunning = false;
-  bool gateEnabled = false;
-  std::uint64_t adjustmentId = 0;
-  std::int32_t distanceMode = 0;
-  Gestures gestures{};
+  bool cameraRunning;
+  bool gateEnabled;
+  std::uint64_t adjustmentId;
+  std::int32_t distanceMode;
+  Gestures gestures;
 };
 
 MainController::Facts MainController::facts() const {
-  Facts f;
-  f.cameraRunning = app_.camera->running();
-  f.gateEnabled = app_.gate.enabled();
+  const bool cameraRunning = app_.camera->running();
+  const bool gateEnabled = app_.gate.enabled();
   std::lock_guard lock(app_.shared.lock);
-  f.adjustmentId = app_.shared.settings.adjustmentId;
-  f.distanceMode = app_.shared.settings.DistanceMode;
-  f.gestures = app_.shared.settings.gestures;
-  return f;
+  const Settings& s = app_.shared.settings;
+  return {cameraRunning, gateEnabled, s.adjustmentId, s.DistanceMode, s.gestures};
 }
 
 ChoiceLists MainController::prepareChoices() {

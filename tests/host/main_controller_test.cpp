@@ -136,7 +136,10 @@ TEST(MainController, AdjustmentResultsEndTheRunAndOnlyValidFreshOnesOfThisRunAre
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     Rig rig;
-    rig.controller.showPage(kPageGeneral);  // the button's page
+    rig.controller.showPage(kPageGeneral);  // the button's page, where fixed distance shows it
+    EXPECT_FALSE(rig.control(kIdSetArea).visible);
+    rig.settings.DistanceMode = 1;
+    EXPECT_TRUE(rig.control(kIdSetArea).visible);
     const int focus = rig.start(kIdSetArea);
     const std::uint64_t id = rig.settings.adjustmentId;
     EXPECT_EQ(std::tuple(focus, rig.app.page, rig.control(kIdStart).text),
