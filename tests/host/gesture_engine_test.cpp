@@ -150,6 +150,11 @@ TEST_F(GestureEngine, GrabDragAndDrop) {
   play({{20, 4, "Move", kDragging, 51.12f, 38.32f}, {20, 4, "Stay", kDragging, 51.12f, 38.32f}});
   EXPECT_NEAR(pointer.x, aimed.x - 0.1f, 1e-4f);
   EXPECT_NEAR(pointer.y, aimed.y + 0.1f, 1e-4f);
+  HandObservation twitching = hand(4, 51.12f, 38.32f);  // fingers that twitch move nothing: the palm does
+  for (const int i : {1, 2, 3, 4, 6, 7, 8, 10, 11, 12, 14, 15, 16, 18, 19, 20}) twitching.landmarks[i].x += 3.0f;
+  const ControlOutput twitched = driver.after(20, twitching);
+  EXPECT_EQ(std::pair(twitched.status, moveAction(twitched.pointer)),
+            std::pair(std::wstring(kDragging), moveAction(pointer)));
   EXPECT_EQ(play({{20, 4, "Move", kDragging, -260}}).pointer.x, 1.0f);
   for (const auto& [pose, status] : {std::pair{kPoseOpenHand, L"Dropped — point again to continue"},
                                      {kPoseTwoFingers, L"Released — point again to continue"}}) {
