@@ -93,11 +93,10 @@ void MainController::stopCamera() {
 
 bool MainController::startCamera() {
   if (app_.camera->running()) return true;
-  int camera = 0;
-  {
+  const int camera = [this] {
     std::lock_guard lock(app_.shared.lock);
-    camera = app_.shared.settings.Camera;
-  }
+    return app_.shared.settings.Camera;
+  }();
   if (camera < 0 || static_cast<std::size_t>(camera) >= app_.cameras.size()) {
     setAppError(kNoCameraError);
     return false;
