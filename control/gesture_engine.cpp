@@ -83,7 +83,7 @@ struct HoldResult {
   bool fired = false;
 };
 
-// One hold-timer step at the aim point (normalised desktop).
+// One hold-timer step at the aim point: normalised desktop, finite, as the pointer filter keeps it.
 HoldResult runHoldTimer(HoldState& hold, Point aim, std::int64_t t, std::int32_t mode, const Settings& settings) {
   HoldResult result;
   std::int64_t elapsedSinceLast = hold.lastUpdate == 0 ? 0 : t - hold.lastUpdate;
@@ -96,11 +96,6 @@ HoldResult runHoldTimer(HoldState& hold, Point aim, std::int64_t t, std::int32_t
     holdDisarm(hold);
     hold.lastMode = mode;
   }
-  if (!finite(aim) || aim.x < 0.0f || aim.x > 1.0f || aim.y < 0.0f || aim.y > 1.0f) {
-    holdDisarm(hold);
-    return result;
-  }
-
   const float scale = std::clamp(settings.dpiScale, 0.75f, 3.0f);
   const float radius = settings.holdRadius * scale;
   const auto pixels = [&settings](Point a, Point b) {
@@ -136,14 +131,14 @@ HoldResult runHoldTimer(HoldState& hold, Point aim, std::int64_t t, std::int32_t
     const float away = pixels(aim, hold.anchor);
     if (away <= radius) {
       if (hold.leftAt != 0) {
-        hold.holdStart += std::max<std::int64_t>(elapsedSinceLast, 0);
+        hold.holdStart += elapsedSinceLast;
         hold.leftAt = 0;
       }
       keep = true;
     } else {
       if (hold.leftAt == 0) hold.leftAt = t;
       if (t - hold.holdStart >= kAimFollowMs && away <= 2.0f * radius && t - hold.leftAt < kStrayMs) {
-        hold.holdStart += std::max<std::int64_t>(elapsedSinceLast, 0);
+        hold.holdStart += elapsedSinceLast;
         keep = true;
         paused = true;
       }

@@ -80,13 +80,15 @@ struct GestureEngine : ::testing::Test {
 };
 
 // A hold fires 160 ms plus the click wait (700..1500) in. The lock after it ends beyond twice the hold
-// radius at once, beyond the post-click radius after 140 ms, or after 300 ms without a hold.
+// radius at once, beyond the post-click radius after 140 ms (afresh after each return), or after 300 ms
+// without a hold.
 TEST_F(GestureEngine, AfterAFireTheAimStaysLockedOnTheSpot) {
   driver.settings.ClickWait = 300;  // at least 700
   engage();
   play({{859, 1, "Stay"}, {1, 1, "Stay LeftClick", kClickDone}, {3000, 1, "Stay", kClickDone, 5},
         {20, 1, "Move", kHoldClick, 30}, {20, 1, "Move", kHoldClick}, {859, 1, "Stay"},
-        {1, 1, "Stay LeftClick"}, {20, 1, "Stay", kClickDone, 20}, {139, 1, "Stay", kClickDone, 20},
+        {1, 1, "Stay LeftClick"}, {20, 1, "Stay", kClickDone, 20}, {20, 1, "Stay", kClickDone},
+        {20, 1, "Stay", kClickDone, 20}, {139, 1, "Stay", kClickDone, 20},
         {1, 1, "Move", kHoldClick, 20}, {20, 1, "Move", kHoldClick}, {859, 1, "Stay"}, {1, 1, "Stay LeftClick"},
         {20, 1, "Stay", kClickDone, 20}, {300, 0, "", L"Pose not assigned — open your hand to rest"},
         {20, 1, "Stay", kHoldClick}, {859, 1, "Stay"}, {1, 1, "Stay LeftClick"}});
@@ -108,6 +110,9 @@ TEST_F(GestureEngine, AStrayPausesOrRestartsTheHoldAndARestStartsItOver) {
   engage();
   EXPECT_FALSE(play({{400, 1, "Stay"}, {20, 1, "Move", kHoldClick, 30}, {1659, 1, "Stay", nullptr, 30},
                      {1, 1, "Stay LeftClick", nullptr, 30}}).showProgress) << "the circle goes as it fires";
+  driver.settings.dpiScale = 2.0f;  // a radius of 96 pixels: a stray of 20 camera pixels stays inside
+  engage();
+  play({{400, 1, "Stay"}, {20, 1, "Stay", nullptr, 20}, {1239, 1, "Stay", nullptr, 20}, {1, 1, "Stay LeftClick", nullptr, 20}});
 }
 
 // A new pose settles 180 ms; an unassigned one then does nothing. A palm drift past 0.025 of the frame
