@@ -112,7 +112,8 @@ TEST_F(GestureEngine, AStrayPausesOrRestartsTheHoldAndARestStartsItOver) {
                      {1, 1, "Stay LeftClick", nullptr, 30}}).showProgress) << "the circle goes as it fires";
   driver.settings.dpiScale = 2.0f;  // a radius of 96 pixels: a stray of 20 camera pixels stays inside
   engage();
-  play({{400, 1, "Stay"}, {20, 1, "Stay", nullptr, 20}, {1239, 1, "Stay", nullptr, 20}, {1, 1, "Stay LeftClick", nullptr, 20}});
+  play({{400, 1, "Stay"}, {20, 1, "Stay", nullptr, 20}, {1239, 1, "Stay", nullptr, 20},
+        {1, 1, "Stay LeftClick", nullptr, 20}});
 }
 
 // A new pose settles 180 ms; an unassigned one then does nothing. A palm drift past 0.025 of the frame

@@ -107,9 +107,11 @@ TEST(MainController, StartRequestWaitsForAFreshFrameAndAReadyTrackerWithinItsLim
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     Rig rig;
+    rig.settings.startRequestMark = 5;  // cleared by each request
     rig.click(kIdStart);
-    EXPECT_EQ(std::tuple(rig.app.camera->running(), rig.control(kIdStart).text, rig.control(kIdPractice).enabled),
-              std::tuple(true, L"Stop control", false));
+    EXPECT_EQ(std::tuple(rig.app.camera->running(), rig.control(kIdStart).text, rig.control(kIdPractice).enabled,
+                         rig.settings.startRequestMark),
+              std::tuple(true, L"Stop control", false, 0));
     const std::int64_t now = kT0 + c.elapsed;
     if (c.frameAge < 1'000'000) rig.frame(now, c.frameAge);
     rig.app.flags.trackerReady = c.trackerReady;
@@ -120,6 +122,8 @@ TEST(MainController, StartRequestWaitsForAFreshFrameAndAReadyTrackerWithinItsLim
               std::tuple(c.pending, c.enabled, c.pending || c.enabled));
     EXPECT_EQ(rig.app.shared.appError, c.error);
   }
+  Rig none(0);
+  EXPECT_EQ(std::pair(none.click(kIdStart), none.app.shared.appError), std::pair(0, std::wstring(kNoCameraError)));
 }
 
 TEST(MainController, AdjustmentResultsEndTheRunAndOnlyValidFreshOnesOfThisRunAreKept) {
