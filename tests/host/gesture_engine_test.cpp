@@ -71,7 +71,8 @@ struct GestureEngine : ::testing::Test {
   void grab() {
     engage();
     play({{100, 1, "Stay"}, {20, 4, "", L"Keep this pose to grab"}});
-    EXPECT_NEAR(play({{175, 4, ""}}).progress, 0.5f, 1e-4f);
+    const ControlOutput half = play({{175, 4, ""}});
+    EXPECT_TRUE(half.pointerActive && std::abs(half.progress - 0.5f) < 1e-4f);
     play({{174, 4, ""}, {1, 4, "Stay LeftDown", L"Holding — move, then open your hand"}});
   }
 
@@ -95,6 +96,9 @@ TEST_F(GestureEngine, AfterAFireTheAimStaysLockedOnTheSpot) {
   driver.settings.pointerSmoothing = 0.18f;  // steady: a 20 ms step closes 0.003534 of a 0.01956 gap
   engage();
   EXPECT_NEAR(driver.after(20, hand(1, 10)).pointer.x - pointer.x, -0.0035344f, 1e-6f);
+  // Pointing again elsewhere starts there, not on the way from where the hand rested.
+  play({{300, 7, ""}, {20, 1, "", kToStart, 60}, {199, 1, "", kToStart, 60}, {1, 1, "Move", kHoldClick, 60},
+        {20, 1, "Stay", nullptr, 60}});
 }
 
 // Once the aim locks, a stray within twice the hold radius pauses the hold; one beyond restarts it there.
