@@ -55,6 +55,8 @@ struct GestureEngine : ::testing::Test {
       EXPECT_EQ(actions, line.actions);
       EXPECT_EQ(out.status, line.status ? line.status : out.status);
       EXPECT_EQ(out.buttonHeld, out.status.starts_with(L"Holding"));
+      EXPECT_EQ(out.pointerActive, out.status != kToStart && out.status != kPointFirst &&
+                                       !out.status.starts_with(L"Resting") && !out.status.starts_with(L"Pose not"));
       const bool move = !out.actions.empty() && out.actions[0].kind == ActionKind::Move;
       EXPECT_EQ(move ? out.actions[0] : moved, moved) << "the pointer is where the Move sent it";
       EXPECT_EQ(out.showProgress ? moveAction(out.progressAt) : moved, moved);
