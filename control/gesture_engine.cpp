@@ -375,12 +375,12 @@ class Step {
   ControlOutput& out_;
   const Settings& s_;
   const std::int64_t t_;
-  int pose_ = 0;
-  int action_ = 0;
+  int pose_;  // this and the rest are set by each run
+  int action_;
   Point centre_;
   Point raw_;
   Point smoothed_;
-  float travel_ = 0.0f;
+  float travel_;
 };
 
 void runAdjustment(GestureState& state, ControlOutput& output, const HandObservation& observation, HandCheck check,
