@@ -126,7 +126,10 @@ TEST_F(GestureEngine, AStrayPausesOrRestartsTheHoldAndARestStartsItOver) {
 // restarts the hold; pointing after another click is a new hold, but after Copy it keeps the lock.
 TEST_F(GestureEngine, OtherPosesSettleThenHoldToFireOnlyWhenAssigned) {
   engage();
-  play({{100, 1, "Stay"}, {20, 5, "", kSteady}, {3000, 5, "", L"Pose not assigned — open your hand to rest"}});
+  const Point held = play({{100, 1, "Stay"}}).pointer;  // the pointer stays there, wherever the hand goes
+  const ControlOutput unassigned =
+      play({{20, 5, "", kSteady}, {3000, 5, "", L"Pose not assigned — open your hand to rest", 20}});
+  EXPECT_EQ(moveAction(unassigned.pointer), moveAction(held));
   engage();
   play({{800, 3, "Stay"}, {20, 3, "Stay", L"Hold still · Double-click", 15}, {1159, 3, "Stay", nullptr, 15},
         {1, 3, "Stay DoubleClick", L"Double-click done — move to continue", 15}, {20, 2, "", kSteady},
