@@ -74,7 +74,7 @@ struct GestureEngine : ::testing::Test {
     engage();
     play({{100, 1, "Stay"}, {20, 4, "", L"Keep this pose to grab"}});
     const ControlOutput half = play({{175, 4, ""}});
-    EXPECT_TRUE(half.pointerActive && std::abs(half.progress - 0.5f) < 1e-4f);
+    EXPECT_TRUE(half.pointerActive && half.showProgress && std::abs(half.progress - 0.5f) < 1e-4f);
     play({{174, 4, ""}, {1, 4, "Stay LeftDown", L"Holding — move, then open your hand"}});
   }
 

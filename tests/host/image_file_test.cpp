@@ -41,7 +41,7 @@ TEST(HostImageFile, UnusableFilesGiveAStepAndADetail) {
   };
   for (const auto& [name, bytes] : files) test::writeFile(dir / name, bytes);
   EXPECT_EQ(errorOf(dir / "text.png"), "Decode test image (not a PNG or JPEG file: " + (dir / "text.png").string() + ")");
-  EXPECT_EQ(errorOf(dir / "cut.jpg").rfind("Read image pixels (", 0), 0u);
+  EXPECT_EQ(errorOf(dir / "cut.jpg"), "Read image pixels (JPEG datastream contains no image)");  // libjpeg's words
   EXPECT_EQ(errorOf(dir / "huge.jpg"), "Read image pixels (unsupported size)");
   EXPECT_EQ(errorOf(dir / "absent.png"), "Decode test image (cannot open " + (dir / "absent.png").string() + ")");
 }

@@ -57,6 +57,7 @@ TEST_F(Gate, PassesOnlyFreshValidOutputsWhileEnabledAndUnhindered) {
   // The priority counts from the event, however late the gate notices it; meanwhile actions are dropped.
   const std::int64_t event = now + 5;
   gate.stampPhysicalEvent(static_cast<std::uint64_t>(event));
+  EXPECT_TRUE(gate.mousePriorityActive());
   now = event + 1499;
   EXPECT_EQ(apply({kCentre}), "");
   now = event + 1500;

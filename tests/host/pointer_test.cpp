@@ -90,6 +90,7 @@ TEST(Pointer, ReachDistanceMappingAndFilterRules) {
       {"Steady", filtered(0.18f, 1.0f / 30, step), text({0.216697f, 0.583303f})},
       {"never smoother than 0.15", filtered(0.1f, 1.0f / 30, step), text({0.215902f, 0.584098f})},
       {"Direct", filtered(1.0f, 1.0f / 30, step), text({0.22f, 0.58f})},
+      {"never more direct than Direct", filtered(1.5f, 1.0f / 30, step), text({0.22f, 0.58f})},
       {"vertical", filtered(0.18f, 1.0f / 30, down), text({0.2f, 0.651527f})},
       {"fast: no lag", filtered(0.18f, 1.0f / 30, fast), text({fast.back().x, 0.6f})},
       {"steps of 1 ms at least", filtered(0.18f, 0.0f, nudge), text({0.200267f, 0.599733f})},
