@@ -2,6 +2,7 @@
 // times on a 1280 × 720 camera.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <tuple>
 
 #include "tests/support/hand_builder.h"
@@ -80,13 +81,29 @@ TEST_F(Adjustment, AnythingButAStillPointingHandRestartsThePause) {
   EXPECT_EQ(driver.at(moved + 899, hand({0.21f, 0.48f})).adjustment.step, kAdjustmentLeft);
   EXPECT_EQ(driver.at(moved + 900, hand({0.21f, 0.48f})).adjustment.step, kAdjustmentRight);
   EXPECT_FALSE(driver.at(start + 90'000, hand(kRest)).adjustment.failed);
-  EXPECT_EQ(driver.at(start + 90'001, hand(kRest)).status, kAdjustmentTimedOut);
+  const ControlOutput late = driver.at(start + 90'001, hand(kRest));
+  EXPECT_TRUE(late.status == kAdjustmentTimedOut && late.adjustment.failed);
   // A 25-pixel palm on a 2000-pixel-tall image is 0.0125 of it, below the 0.015 a reach needs.
   driver = {.settings = {.Mirror = false, .adjustmentId = 8}, .width = 640, .height = 2000};
   for (const Point p : {kRest, kLeft, Point{0.8f, 0.45f}, Point{0.5f, 0.2f}, Point{0.5f, 0.7f}}) {
     driver.keep(test::HandBuilder::pose(1).palm(25).tipAt({p.x * 639, p.y * 1999}).observation(), 1700, 33);
   }
   EXPECT_EQ(driver.state.adjustment.message, kAdjustmentTooSmall);
+}
+
+// Samples the tracker never gives, straight to the step: outside the image, not finite, without a palm.
+TEST(AdjustmentSamples, OnlyFiniteOnesInsideTheImageWithAPalmCount) {
+  const AdjustmentSample good{{0.5f, 0.45f}, 0.1f, true}, bad[] = {
+      {{-0.01f, 0.5f}, 0.1f, true}, {{1.01f, 0.5f}, 0.1f, true}, {{0.5f, -0.01f}, 0.1f, true},
+      {{0.5f, 1.01f}, 0.1f, true}, {{NAN, 0.5f}, 0.1f, true}, {{0.5f, INFINITY}, 0.1f, true},
+      {{0.5f, 0.5f}, 0.0f, true}, {{0.5f, 0.5f}, NAN, true}, {{0.5f, 0.45f}, 0.1f, false}};
+  for (const AdjustmentSample& sample : bad) {
+    ReachAdjustment a;
+    for (std::int64_t t = 1000; t <= 2000; t += 100) stepReachAdjustment(a, 1, good, t);
+    const float before = a.progress;
+    stepReachAdjustment(a, 1, sample, 2100);
+    EXPECT_TRUE(before > 0.0f && a.progress == 0.0f) << &sample - bad;
+  }
 }
 
 }  // namespace
