@@ -96,7 +96,7 @@ TEST(AdjustmentSamples, OnlyFiniteOnesInsideTheImageWithAPalmCount) {
   const AdjustmentSample good{{0.5f, 0.45f}, 0.1f, true}, bad[] = {
       {{-0.01f, 0.5f}, 0.1f, true}, {{1.01f, 0.5f}, 0.1f, true}, {{0.5f, -0.01f}, 0.1f, true},
       {{0.5f, 1.01f}, 0.1f, true}, {{NAN, 0.5f}, 0.1f, true}, {{0.5f, INFINITY}, 0.1f, true},
-      {{0.5f, 0.5f}, 0.0f, true}, {{0.5f, 0.5f}, NAN, true}, {{0.5f, 0.45f}, 0.1f, false}};
+      {{0.5f, 0.45f}, 0.0f, true}, {{0.5f, 0.45f}, NAN, true}, {{0.5f, 0.45f}, 0.1f, false}};
   for (const AdjustmentSample& sample : bad) {
     ReachAdjustment a;
     for (std::int64_t t = 1000; t <= 2000; t += 100) stepReachAdjustment(a, 1, good, t);
