@@ -84,12 +84,30 @@ struct Row {
   }
 };
 
+// Narrows [first, last) to the columns where origin + column × step lies in [0, limit).
+void narrow(float origin, float step, float limit, double& first, double& last) {
+  if (step == 0.0f) {
+    if (!(origin >= 0.0f && origin < limit)) last = first;
+    return;
+  }
+  double from = -static_cast<double>(origin) / step;
+  double to = (static_cast<double>(limit) - origin) / step;
+  if (step < 0.0f) std::swap(from, to);
+  first = std::max(first, from);
+  last = std::min(last, to);
+}
+
 // The columns [begin, end) of a row that are inside. Both coordinates are monotonic along the row,
-// so once the end columns pass the test every column between does; the columns outside cost a
-// test each and take the general path.
+// so once the end columns pass the exact test every column between does; rounding in the estimate
+// only moves a column or two to the checked path.
 std::pair<int, int> insideColumns(const Source& source, const Row& row, int side) {
-  int begin = 0;
-  int end = side;
+  double first = 0.0;
+  double last = side;
+  narrow(row.start.x, row.step.x, source.maxX, first, last);
+  narrow(row.start.y, row.step.y, source.maxY, first, last);
+  if (!(first < last)) return {0, 0};
+  int begin = static_cast<int>(std::ceil(first));
+  int end = static_cast<int>(std::ceil(last));
   while (begin < end && !row.inside(source, begin)) ++begin;
   while (end > begin && !row.inside(source, end - 1)) --end;
   return {begin, end};
