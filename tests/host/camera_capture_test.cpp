@@ -6,16 +6,19 @@
 #include <atomic>
 #include <thread>
 
-#include "tests/support/eventually.h"
-
 namespace vel {
 namespace {
-
-using test::eventually;
 
 const CameraDevice kDevice{L"Camera", L"\\\\?\\usb#test"};
 constexpr const char* kFailure = "Camera disconnected or frame capture failed (0x80070015)";
 const std::wstring kWideFailure(kFailure, kFailure + std::char_traits<char>::length(kFailure));
+
+// Waits for what the capture thread brings about; the deadline only guards against a hang.
+bool eventually(const std::function<bool()>& condition) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  while (!condition() && std::chrono::steady_clock::now() < deadline) std::this_thread::yield();
+  return condition();
+}
 
 void waitForStop(const CaptureContext& context) {
   while (!context.stopRequested()) std::this_thread::yield();

@@ -4,10 +4,10 @@
 
 #include <algorithm>
 #include <functional>
+#include <thread>
 
 #include "app/ini_store.h"
 #include "camera/replay_camera.h"
-#include "tests/support/eventually.h"
 #include "tests/support/paths.h"
 #include "tests/support/recording_sink.h"
 #include "tests/support/temp_dir.h"
@@ -281,7 +281,7 @@ TEST(MainController, ThreadsTrackTheCameraUntilStopped) {
     std::lock_guard lock(rig.app.shared.lock);
     return rig.app.shared.output.sequence == published;
   };
-  test::eventually(tracked);
+  for (int i = 0; i < 1000 && !tracked(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
   rig.app.stopThreads();
   EXPECT_TRUE(tracked() && !rig.app.camera->running());
 }
